@@ -1,0 +1,17 @@
+// One run of the converter, as the command line starts it.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace sorvik {
+
+// Converts the score named by args[0] as the command line asks (args are the
+// arguments after the program name). Console text goes to `console`; the
+// waits for Enter read one line of `keyboard`. Returns the exit status: 0 at
+// the normal end, 1 after an error. Every run starts from a fresh state, so
+// a process may run any number of conversions.
+int runConverter(const std::vector<std::string>& args, std::ostream& console, std::istream& keyboard);
+
+}  // namespace sorvik
