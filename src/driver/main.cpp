@@ -1,0 +1,14 @@
+// Entry point: the run's end becomes the process's exit status.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "driver/run.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  int status = sorvik::runConverter(args, std::cout, std::cin);
+  std::cout.flush();
+  return status;
+}
