@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -29,7 +30,7 @@ std::string readFile(const fs::path& p) {
   return s.str();
 }
 
-bool exists(const fs::path& p) { return fs::exists(fs::symlink_status(p)); }
+bool present(const fs::path& p) { return fs::exists(fs::symlink_status(p)); }
 
 // Every regular file below root, by its path relative to root.
 std::map<std::string, std::string> snapshot(const fs::path& root) {
@@ -95,7 +96,7 @@ Outcome runInProcess(const fs::path& caseDir) {
   fs::path back = fs::current_path();
   fs::current_path(dir.work());
   std::ostringstream console;
-  std::istringstream keyboard(exists(caseDir / "stdin") ? readFile(caseDir / "stdin") : "");
+  std::istringstream keyboard(present(caseDir / "stdin") ? readFile(caseDir / "stdin") : "");
   o.status = sorvik::runConverter(readArgs(caseDir), console, keyboard);
   fs::current_path(back);
   o.console = console.str();
@@ -108,7 +109,7 @@ Outcome runExecutable(const fs::path& caseDir) {
   Outcome o;
   std::vector<std::string> args = readArgs(caseDir);
   fs::path consoleFile = dir.root() / "console";
-  fs::path stdinFile = exists(caseDir / "stdin") ? caseDir / "stdin" : fs::path("/dev/null");
+  fs::path stdinFile = present(caseDir / "stdin") ? caseDir / "stdin" : fs::path("/dev/null");
   pid_t pid = fork();
   if (pid == 0) {
     std::vector<char*> argv;
@@ -184,6 +185,7 @@ std::string caseName(const testing::TestParamInfo<std::string>& info) {
   return name;
 }
 
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Case);
 INSTANTIATE_TEST_SUITE_P(Cases, Case, testing::ValuesIn(findCases()), caseName);
 
 }  // namespace
