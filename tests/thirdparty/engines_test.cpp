@@ -1,0 +1,173 @@
+// The notation programs that users open the converter's documents with load
+// them completely: MuseScore 4.0's engine (npm webmscore 1.2.1) and Verovio
+// (npm verovio 6.3.0) each load every example song's document, render page 1
+// and keep every pitched note and every measure of it. MuseScore gets the
+// document as it is and the "-P" variant made for it; Verovio also the "-A"
+// variant.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+using namespace checks;
+
+const fs::path kDir = SORVIK_THIRDPARTY_DIR;
+
+struct EngineReport {
+  std::vector<std::string> log;  // "PHASE TEXT" for webmscore, "TEXT" for Verovio
+  long measures = -1, notes = -1, pages = -1, svg = -1;
+  bool done = false;
+  std::string error;
+};
+
+EngineReport parse(const std::string& out) {
+  EngineReport r;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    size_t space = line.find(' ');
+    std::string key = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
+    if (key == "log") r.log.push_back(rest);
+    else if (key == "measures") r.measures = std::stol(rest);
+    else if (key == "notes") r.notes = std::stol(rest);
+    else if (key == "pages") r.pages = std::stol(rest);
+    else if (key == "svg") r.svg = std::stol(rest);
+    else if (key == "done") r.done = true;
+    else if (key == "error") r.error = rest;
+  }
+  return r;
+}
+
+EngineReport runEngine(const std::string& script, const fs::path& doc) {
+  fs::path program = kDir / script;
+  if (!fs::exists(kDir / "node_modules/webmscore/package.json") || !fs::exists(kDir / "node_modules/verovio/package.json")) {
+    ADD_FAILURE() << "the npm clients are missing: run tests/thirdparty/install";
+    return {};
+  }
+  RunResult run = runProgram({"node", program.string(), doc.string()}, {}, 180);
+  EngineReport r = parse(run.out);
+  EXPECT_FALSE(run.timedOut) << script << " ran out of time";
+  EXPECT_EQ(0, run.status) << script << " failed:\n" << run.out << run.err;
+  EXPECT_EQ("", r.error);
+  EXPECT_TRUE(r.done) << run.out << run.err;
+  return r;
+}
+
+struct Variant {
+  fs::path song;
+  std::string variantSwitch;  // empty for the document as it is
+};
+
+void PrintTo(const Variant& v, std::ostream* os) { *os << v.song.filename().string() << ' ' << v.variantSwitch; }
+
+std::vector<Variant> variants(std::initializer_list<const char*> switches) {
+  std::vector<Variant> all;
+  for (const fs::path& song : findExamples(SORVIK_EXAMPLES_DIR)) {
+    for (const char* s : switches) all.push_back({song, s});
+  }
+  return all;
+}
+
+std::string variantName(const testing::TestParamInfo<Variant>& info) {
+  const Variant& v = info.param;
+  return testName(v.song.stem().string() + (v.variantSwitch.empty() ? "" : "_" + v.variantSwitch.substr(1)));
+}
+
+// Converts the song of the variant into dir; the document's path.
+fs::path convert(const Variant& v, const fs::path& dir) {
+  fs::path doc;
+  std::string console;
+  std::vector<std::string> switches;
+  if (!v.variantSwitch.empty()) switches.push_back(v.variantSwitch);
+  EXPECT_EQ(0, convertInto(v.song, switches, dir, doc, console)) << console;
+  EXPECT_TRUE(fs::exists(doc)) << console;
+  return doc;
+}
+
+// --- MuseScore 4.0 -------------------------------------------------------------
+
+// What MuseScore's MusicXML reader says while it loads, and may say: chatter
+// about barlines without a style (volta ends), tuplets it infers from the time
+// modification, grace notes placed after a note.
+const std::regex kMuseScoreChatter("determineBarLineType: empty bar type|implicit tuplet start|addGraceChordsAfter: ");
+// Its reader knows only whole-number alters: every alter with decimals, such
+// as the 53-comma alters of makam notes (and "0.00000000"), is logged as
+// invalid, with a failed guess at a microtonal accidental for most values.
+const std::regex kNonIntegerAlter("invalid alter '-?[0-9]*\\.[0-9]+'$");
+const std::regex kFailedGuess("microtonalGuess: Guess for microtonal accidental corresponding to value -?[0-9.]+ failed\\.$");
+
+class MuseScore : public testing::TestWithParam<Variant> {};
+
+TEST_P(MuseScore, LoadsEveryNoteAndMeasure) {
+  ScratchDir dir;
+  fs::path doc = convert(GetParam(), dir.path());
+  if (HasFailure()) return;
+  Content have = countContent(readFile(doc));
+  EngineReport r = runEngine("webmscore-load.mjs", doc);
+  EXPECT_EQ(have.notes, r.notes) << "pitched notes kept";
+  EXPECT_EQ(have.measures, r.measures) << "measures kept";
+  EXPECT_GT(r.pages, 0);
+  EXPECT_GT(r.svg, 0) << "page 1 was not rendered as a whole SVG";
+  int alters = 0;
+  for (const std::string& line : r.log) {
+    bool loading = line.rfind("load ", 0) == 0;
+    if (loading && std::regex_search(line, kMuseScoreChatter)) continue;
+    if (loading && (std::regex_search(line, kNonIntegerAlter) || std::regex_search(line, kFailedGuess))) {
+      ++alters;
+      continue;
+    }
+    if (!loading && line.find("| ERROR") == std::string::npos && line.find("| WARN") == std::string::npos) continue;
+    ADD_FAILURE() << "MuseScore logged: " << line;
+  }
+  RecordProperty("notes", std::to_string(r.notes));
+  RecordProperty("alter_lines", std::to_string(alters));
+  std::cout << doc.filename().string() << ": MuseScore kept " << r.notes << " of " << have.notes << " notes, "
+            << r.measures << " of " << have.measures << " measures; " << alters << " lines about non-integer alters\n";
+}
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(MuseScore);
+INSTANTIATE_TEST_SUITE_P(Examples, MuseScore, testing::ValuesIn(variants({"", "-P"})), variantName);
+
+// --- Verovio ---------------------------------------------------------------------
+
+class Verovio : public testing::TestWithParam<Variant> {};
+
+TEST_P(Verovio, LoadsEveryNoteAndMeasure) {
+  ScratchDir dir;
+  fs::path doc = convert(GetParam(), dir.path());
+  if (HasFailure()) return;
+  Content have = countContent(readFile(doc));
+  EngineReport r = runEngine("verovio-load.mjs", doc);
+  EXPECT_EQ(have.notes, r.notes) << "pitched notes kept";
+  EXPECT_EQ(have.measures, r.measures) << "measures kept";
+  EXPECT_GT(r.pages, 0);
+  EXPECT_GT(r.svg, 0) << "page 1 was not rendered as a whole SVG";
+  for (const std::string& line : r.log) ADD_FAILURE() << "Verovio logged: " << line;
+  std::cout << doc.filename().string() << ": Verovio kept " << r.notes << " of " << have.notes << " notes, "
+            << r.measures << " of " << have.measures << " measures\n";
+}
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Verovio);
+INSTANTIATE_TEST_SUITE_P(Examples, Verovio, testing::ValuesIn(variants({"", "-P", "-A"})), variantName);
+
+// --- the counting the checks rest on -------------------------------------------
+
+// Rests, <notehead> and <notations> are no pitched notes; <measure-style> and
+// <measure-numbering> are no measures.
+TEST(Counting, CountsPitchedNotesAndMeasures) {
+  std::string doc =
+      "<measure number=\"1\">\r\n<note>\r\n<rest/>\r\n</note>\r\n"
+      "<note default-x=\"3\">\r\n<pitch><step>A</step></pitch><notehead>x</notehead><notations/>\r\n</note>\r\n"
+      "<measure-style/></measure>\r\n<measure>\r\n<note><grace/><pitch><step>B</step></pitch></note></measure>\r\n";
+  Content c = countContent(doc);
+  EXPECT_EQ(2, c.notes);
+  EXPECT_EQ(2, c.measures);
+}
+
+}  // namespace
