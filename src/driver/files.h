@@ -1,0 +1,96 @@
+// The input score read line by line, and the output document written line by
+// line through one buffer. A failing read or write throws IoFailure; the run
+// reports it as one line and ends with status 1.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace sorvik {
+
+struct IoFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Text of the input or the command line that goes into the document, with
+// "<", a bare "&" and (in an attribute value) '"' escaped.
+struct XmlText {
+  std::string_view text;
+};
+struct XmlAttribute {
+  std::string_view text;
+};
+
+// Reads lines ended by LF, CR LF or a lone CR; a last line without an end is
+// still a line. Every other byte, NUL included, is kept.
+class LineReader {
+ public:
+  LineReader() = default;
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  ~LineReader() { close(); }
+
+  bool open(const std::string& path);  // false with errno set
+  // The next line without its end into `line`; at the end of the input the
+  // line is empty.
+  void readLine(std::string& line);
+  // No byte is left to read.
+  bool atEnd();
+  void close();
+
+ private:
+  bool fill();
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  char buf_[1 << 16];
+  size_t pos_ = 0, len_ = 0;
+};
+
+class LineWriter {
+ public:
+  LineWriter() = default;
+  LineWriter(const LineWriter&) = delete;
+  LineWriter& operator=(const LineWriter&) = delete;
+  ~LineWriter();
+
+  bool open(const std::string& path);  // false with errno set
+  bool isOpen() const { return file_ != nullptr; }
+  // Writes the parts joined, then the document's line end CR LF.
+  template <class... T>
+  void line(const T&... parts) {
+    (put(parts), ...);
+    buf_.append("\r\n", 2);
+    if (buf_.size() >= kFlushAt) flush();
+  }
+  // Writes each text of a table as one line.
+  template <size_t N>
+  void lines(const std::string_view (&table)[N]) {
+    for (std::string_view l : table) line(l);
+  }
+  void close();  // flushes; throws IoFailure when the data cannot be written
+
+ private:
+  static constexpr size_t kFlushAt = 1 << 16;
+  void put(std::string_view s) { buf_.append(s); }
+  void put(const std::string& s) { buf_.append(s); }
+  void put(const char* s) { buf_.append(s); }
+  void put(char c) { buf_.push_back(c); }
+  void put(XmlText t);
+  void put(XmlAttribute t);
+  template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
+  void put(I n) {
+    putNumber(static_cast<int64_t>(n));
+  }
+  void putNumber(int64_t n);
+  void flush();
+
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  std::string buf_;
+};
+
+}  // namespace sorvik

@@ -1,0 +1,110 @@
+// The conversion state: every variable the converter works on, in one record.
+// Operations are free functions that take this record and use its variables by
+// their own names, as the notation's converter always has.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "driver/files.h"
+
+namespace sorvik {
+
+constexpr int64_t DIVISIONVALUE = 192;  // MusicXML divisions per quarter note
+constexpr int64_t SCALE = 1000000;      // fixed-point unit of time counts: one whole note
+
+// Codes of the lines that carry a note value: 1..13, 15..20, 22..32, 43..47.
+constexpr bool inNoteCodes(int64_t code) {
+  return (code >= 1 && code <= 13) || (code >= 15 && code <= 20) || (code >= 22 && code <= 32) ||
+         (code >= 43 && code <= 47);
+}
+
+enum TBEAM : uint8_t { NOBEAM, BEAMBEGIN, BEAMCONTINUE, BEAMEND };
+enum TSLUR : uint8_t { NOSLUR, STARTSLUR, STOPSLUR };
+enum TTIE : uint8_t { NOTIE, STARTTIE, STOPTIE };
+
+// Accidentals in force per step letter A..G; a letter outside KEYS carries none.
+struct TOLDKEY {
+  std::array<std::string, 7> ACCIDENTALS;
+  uint8_t KEYS = 0;  // bit (letter - 'A')
+
+  bool has(char letter) const { return KEYS & (1u << (letter - 'A')); }
+  void add(char letter) { KEYS |= static_cast<uint8_t>(1u << (letter - 'A')); }
+  std::string& accidental(char letter) { return ACCIDENTALS[letter - 'A']; }
+};
+
+constexpr int MEASURESLOTS = 1001;  // lines a beam group may hold
+constexpr int TABSLOTS = 256;       // TAB positions kept per line
+
+struct ConversionState {
+  // Command line and console.
+  std::vector<std::string> ARGS;  // arguments after the program name
+  std::ostream* CONSOLE = nullptr;
+  std::istream* KEYBOARD = nullptr;
+
+  // Files.
+  std::string FILENAMEIN, FILENAMEOUT;
+  LineReader DATAIN;
+  LineWriter DATAOUT;
+
+  // Counters.
+  int64_t LINENUMBERIN = 0, LINENUMBER = 0;
+  int64_t NOTECOUNT = 0;
+  int64_t MEASURENUMBER = 0, MEASURENUMBEROLD = 0, MEASURENUMBEROFFSET = 0;
+
+  // The line being handled.
+  std::string S;
+  int64_t P = 0;
+  int64_t TABCOUNT = 0;
+  std::array<int64_t, TABSLOTS> TABPOSITIONS{};
+  int64_t NOTECODE = 0;
+  std::string NOTEPITCH;
+  int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTELEGATO = 0, NOTEBAS = 0;
+  std::string NOTETOP, NOTETEXT1, NOTETEXT2, NOTETIME;
+  int64_t NOTEDURATION = 0;
+  std::string NOTETYPETEXT;  // the note writer's type text, kept to save allocations
+  std::string NOTETEMPO, NOTETEMPOOLD;
+
+  // Song metadata and meter.
+  std::string SONGNAME, SONGSUBTITLE, SONGKEY, SONGCOMPOSER, SONGTEXTWRITER;
+  std::string SONGTYPE, NEWSONGTYPE;
+  int64_t BEATS = 4, BEATTYPE = 4;
+  int64_t MIDIINSTRUMENT = 1;
+  bool MUSICXMLHEADERISWRITTEN = false;
+
+  // Notation state.
+  TSLUR SLUR = NOSLUR;
+  TTIE TIE = NOTIE;
+  bool INSLUR = false, INTIE = false, GRACENOTESLUR = false;
+  TOLDKEY PREDEFINEDOLDKEY, CURRENTOLDKEY;
+
+  // Beam-group look-ahead.
+  std::vector<std::string> MEASURE = std::vector<std::string>(MEASURESLOTS);
+  int64_t MEASUREINDEXIN = 0, MEASUREINDEXOUT = 0;
+  std::string NEXTLINE;
+  bool BEAMS = true;
+  int64_t QUARTERCOUNT = 0, QUARTERCOUNTOLD = 0;
+  bool TRIOLS = false, TRIOLSNEW = false;
+
+  // Time count.
+  int64_t TIMETICK = 0, TIMETICKNEW = 0;
+  double TIMEREAL = 0, TIMEREALFROMLINE = 0;
+
+  // Diagnostics.
+  bool WARNING = false;
+
+  // Switches, read once from the command line.
+  bool MUSESCOREPRINT = false;  // "-P" as argument 2
+  bool ARROWS = false;          // "-A" as argument 2, 3 or 4
+
+  // Argument n of the command line, counted from 1 after the program name;
+  // empty when there is none.
+  const std::string& ARG(size_t n) const;
+  // Argument 2 is exactly `sw` (at least two arguments given).
+  bool SWITCH2(const char* sw) const { return ARGS.size() >= 2 && ARGS[1] == sw; }
+};
+
+}  // namespace sorvik

@@ -1,0 +1,124 @@
+#include "driver/text.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace sorvik {
+
+namespace {
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Length of the character reference that begins at text[0] == '&', or 0.
+size_t referenceLength(std::string_view text) {
+  size_t i = 1;
+  if (i < text.size() && text[i] == '#') {
+    ++i;
+    bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    if (hex) ++i;
+    size_t first = i;
+    while (i < text.size() && (hex ? isHexDigit(text[i]) : isDigit(text[i]))) ++i;
+    if (i == first) return 0;
+  } else {
+    if (i >= text.size() || !(isAsciiLetter(text[i]) || text[i] == '_')) return 0;
+    while (i < text.size() && (isAsciiLetter(text[i]) || isDigit(text[i]) || text[i] == '_' ||
+                               text[i] == '-' || text[i] == '.')) {
+      ++i;
+    }
+  }
+  return i < text.size() && text[i] == ';' ? i + 1 : 0;
+}
+}  // namespace
+
+std::string_view STRIP(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+int64_t STRINGTOINT(std::string_view s) {
+  s = STRIP(s);
+  while (!s.empty() && s.back() != '.' && !isDigit(s.back())) s.remove_suffix(1);
+  while (!s.empty() && s.front() != '-' && s.front() != '.' && !isDigit(s.front())) s.remove_prefix(1);
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  bool minus = false, ready = false, starting = true;
+  int64_t n = 0;
+  for (char c : s) {
+    if (starting && c == '-') {
+      minus = true;
+    } else if (isDigit(c)) {
+      starting = false;
+      if (!ready) n = n > (kMax - (c - '0')) / 10 ? kMax : n * 10 + (c - '0');
+    } else {
+      ready = true;
+    }
+  }
+  return minus ? -n : n;
+}
+
+int64_t STRINGFRACTION(std::string_view s) {
+  s = STRIP(s);
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  int64_t r = 0;
+  size_t i = 0;
+  bool saturated = false;
+  for (; i < s.size() && isDigit(s[i]); ++i) {
+    if (r > (kMax - (s[i] - '0')) / 10) saturated = true;
+    if (!saturated) r = r * 10 + (s[i] - '0');
+  }
+  ++i;  // the separator, whatever it is
+  if (saturated || r > kMax / 1000000) return kMax;
+  r *= 1000000;
+  // Every later character counts, digit or not, at falling weights; from the
+  // seventh on the weight is 0.
+  int64_t j = 100000;
+  for (; i < s.size() && j > 0; ++i, j /= 10) {
+    int64_t add = (static_cast<unsigned char>(s[i]) - 48) * j;
+    if (add > 0 && r > kMax - add) return kMax;
+    r += add;
+  }
+  return r;
+}
+
+std::string COMMATOPOINT(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) {
+    if (c == ',') c = '.';
+  }
+  return r;
+}
+
+void appendXmlEscaped(std::string& out, std::string_view text, bool attribute) {
+  size_t done = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    const char* with = nullptr;
+    if (c == '<') {
+      with = "&lt;";
+    } else if (c == '&' && referenceLength(text.substr(i)) == 0) {
+      with = "&amp;";
+    } else if (c == '"' && attribute) {
+      with = "&quot;";
+    }
+    if (!with) continue;
+    out.append(text.substr(done, i - done));
+    out.append(with);
+    done = i + 1;
+  }
+  out.append(text.substr(done));
+}
+
+std::string formatG15(double x) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", x);
+  return COMMATOPOINT(buf);
+}
+
+std::string lineNumberText(int64_t n) {
+  std::string digits = std::to_string(n);
+  if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
+  return digits;
+}
+
+}  // namespace sorvik

@@ -1,0 +1,37 @@
+// Forgiving text-to-number helpers (they never fail: text that is not a
+// number gives 0 or the partial value), and the few text formats the
+// converter prints.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sorvik {
+
+// Removes leading and trailing blanks (code 32 only).
+std::string_view STRIP(std::string_view s);
+
+// The value of the first run of digits, with a leading minus sign; digits
+// after the first other character are ignored. Saturates at 2147483647.
+int64_t STRINGTOINT(std::string_view s);
+
+// A decimal number scaled by 1000000: integer part, any one separator
+// character, then up to six fraction digits. Saturates at the 64-bit maximum.
+int64_t STRINGFRACTION(std::string_view s);
+
+// Every "," replaced by ".".
+std::string COMMATOPOINT(std::string_view s);
+
+// Appends `text` for the document: "<" as "&lt;", an "&" that does not begin
+// a reference (&name; &#digits; &#xhex;) as "&amp;", and in an attribute
+// value '"' as "&quot;". All other bytes are copied unchanged.
+void appendXmlEscaped(std::string& out, std::string_view text, bool attribute);
+
+// A double as C's "%.15g" prints it, always with "." as decimal separator.
+std::string formatG15(double x);
+
+// A line number padded with zeros to six digits.
+std::string lineNumberText(int64_t n);
+
+}  // namespace sorvik

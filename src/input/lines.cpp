@@ -1,0 +1,134 @@
+#include "input/lines.h"
+
+#include <string_view>
+
+#include "driver/diagnostics.h"
+#include "driver/text.h"
+#include "input/fields.h"
+#include "model/key.h"
+#include "musicxml/measures.h"
+#include "musicxml/skeleton.h"
+
+namespace sorvik {
+
+namespace {
+
+// Codes the notation defines besides the note codes; those no other rule
+// handles are accepted and ignored.
+bool isAcceptedCode(int64_t code) {
+  switch (code) {
+    case 1: case 4: case 7: case 8: case 10: case 11: case 12: case 14: case 15: case 16: case 21: case 23:
+    case 24: case 28: case 32: case 35: case 62: case 63:
+      return true;
+    default:
+      return code >= 50 && code <= 60;
+  }
+}
+
+// Checks the TAB count while it scans: a tenth TAB stops the run at once.
+void checkTabs(ConversionState& cs, const std::string& S) {
+  cs.TABCOUNT = 0;
+  for (size_t at = S.find('\t'); at != std::string::npos; at = S.find('\t', at + 1)) {
+    if (cs.TABCOUNT < TABSLOTS) cs.TABPOSITIONS[cs.TABCOUNT] = static_cast<int64_t>(at) + 1;
+    ++cs.TABCOUNT;
+    ASSERTSORVIK(
+        cs, cs.TABCOUNT <= 9,
+        [&] {
+          return S + "\xB4" + ": Too many TAB's (" + std::to_string(cs.TABCOUNT) +
+                 ") in line (not UTF8? - missing LF/CR's?)";
+        },
+        cs.FILENAMEIN);
+  }
+  if (cs.TABCOUNT == 9) return;
+  bool atEnd = cs.DATAIN.atEnd();
+  ASSERTSORVIK(
+      cs, false,
+      [&] {
+        std::string count = std::to_string(cs.TABCOUNT);
+        return atEnd ? S + ": Unexpected End of File(Wrong number of TAB-characters(" + count + ") in line"
+                     : S + ": Wrong number of TAB-characters(" + count + ") in line";
+      },
+      cs.FILENAMEIN);
+}
+
+void changeBeatAfterHead(ConversionState& cs) {
+  if (cs.MUSICXMLHEADERISWRITTEN) MUSICXMLCHANGEBEAT(cs, cs.BEATS, cs.BEATTYPE);
+}
+
+// Codes 50 to 59: the song's data.
+void processSongData(ConversionState& cs, std::string_view S) {
+  std::string_view text = FIELD(cs, S, 8);
+  switch (cs.NOTECODE) {
+    case 50:
+      cs.SONGKEY.assign(FIELD(cs, S, 9));
+      cs.SONGSUBTITLE.assign("Makam: ").append(text);
+      changeBeatAfterHead(cs);
+      break;
+    case 51:
+      cs.SONGTYPE.assign("Usul: ").append(text);
+      cs.NEWSONGTYPE = cs.SONGTYPE;
+      cs.BEATS = STRINGTOINT(STRIP(FIELD(cs, S, 3)));
+      cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 4)));
+      changeBeatAfterHead(cs);
+      break;
+    case 52: cs.NOTETEMPO.assign(STRIP(FIELD(cs, S, 5))); break;
+    case 56:
+      cs.SONGTYPE.assign(text);
+      cs.BEATS = STRINGTOINT(STRIP(FIELD(cs, S, 3)));
+      cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 4)));
+      changeBeatAfterHead(cs);
+      break;
+    case 57:
+      if (!cs.SONGSUBTITLE.empty()) cs.SONGSUBTITLE.append(" ");
+      cs.SONGSUBTITLE.append(text);
+      break;
+    case 58: cs.SONGCOMPOSER.assign("Beste: ").append(text); break;
+    case 59: cs.SONGTEXTWRITER.assign(text); break;
+  }
+}
+
+// Code 60: the song's name; writes the document head, the time signature of
+// measure 1 and the key signature.
+void processSongName(ConversionState& cs, std::string_view S) {
+  cs.MIDIINSTRUMENT = 1;
+  if (cs.ARGS.size() > 2 && cs.ARGS[1] == "-I") cs.MIDIINSTRUMENT = STRINGTOINT(cs.ARGS[2]);
+  if (cs.ARGS.size() > 3 && cs.ARGS[2] == "-I") cs.MIDIINSTRUMENT = STRINGTOINT(cs.ARGS[3]);
+  cs.SONGNAME.assign(FIELD(cs, S, 8));
+  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE,
+                 cs.MIDIINSTRUMENT, cs.FILENAMEOUT);
+  MUSICXMLCHANGEBEAT(cs, cs.BEATS, cs.BEATTYPE);
+  MUSICXMLSONGKEY(cs, cs.SONGKEY);
+  cs.MUSICXMLHEADERISWRITTEN = true;
+}
+
+}  // namespace
+
+void PROCESSONELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
+  if (S.empty()) return;
+  ++cs.LINENUMBER;
+  checkTabs(cs, S);
+  if (cs.LINENUMBER == 1) {
+    // The first line carries the time signature only.
+    cs.MUSICXMLHEADERISWRITTEN = false;
+    cs.BEATS = STRINGTOINT(STRIP(FIELD(cs, S, 1)));
+    cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 2)));
+    return;
+  }
+  std::string_view code = STRIP(FIELD(cs, S, 1));
+  cs.NOTECODE = code.empty() ? 9 : STRINGTOINT(code);
+  switch (cs.NOTECODE) {
+    case 0: return;
+    case 60: processSongName(cs, S); return;
+    case 50: case 51: case 52: case 56: case 57: case 58: case 59: processSongData(cs, S); return;
+  }
+  if (inNoteCodes(cs.NOTECODE)) {
+    PROCESSNOTELINE(cs, S, BEAM);
+    return;
+  }
+  ASSERTSORVIK(cs, cs.NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, isAcceptedCode(cs.NOTECODE),
+      [&] { return "Unknown code in first field: \"" + std::to_string(cs.NOTECODE) + "\""; }, cs.FILENAMEIN);
+}
+
+}  // namespace sorvik

@@ -1,0 +1,16 @@
+// The line interpreter: cuts a line into its ten fields, checks it and acts on
+// its code (time signature, song data, the document head, note lines).
+#pragma once
+
+#include <string>
+
+#include "driver/state.h"
+
+namespace sorvik {
+
+void PROCESSONELINE(ConversionState& cs, const std::string& S, TBEAM BEAM);
+
+// Note, rest and marker lines: the fields are cut, NOTECODE is a note code.
+void PROCESSNOTELINE(ConversionState& cs, const std::string& S, TBEAM BEAM);
+
+}  // namespace sorvik

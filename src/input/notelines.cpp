@@ -1,0 +1,250 @@
+// Note, rest and marker lines: measure numbers from the position field,
+// slurs and ties, dynamics, wedges and tempo around each note, repeat, volta
+// and segno markers, and the measures of unmeasured songs.
+#include <string_view>
+
+#include "driver/diagnostics.h"
+#include "driver/text.h"
+#include "input/fields.h"
+#include "input/lines.h"
+#include "input/timing.h"
+#include "model/duration.h"
+#include "musicxml/measures.h"
+#include "musicxml/note.h"
+
+namespace sorvik {
+
+namespace {
+
+bool contains(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }
+bool containsAny(std::string_view text, std::string_view chars) {
+  return text.find_first_of(chars) != std::string_view::npos;
+}
+
+void storeFields(ConversionState& cs, std::string_view S) {
+  cs.NOTEPITCH.assign(FIELD(cs, S, 2));
+  cs.NOTELENGTH = STRINGTOINT(FIELD(cs, S, 3));
+  cs.NOTEDIVISION = STRINGTOINT(FIELD(cs, S, 4));
+  cs.NOTELEGATO = STRINGTOINT(FIELD(cs, S, 5));
+  cs.NOTEBAS = STRINGTOINT(FIELD(cs, S, 6));
+  cs.NOTETOP.assign(FIELD(cs, S, 7));
+  cs.NOTETEXT1.assign(FIELD(cs, S, 8));
+  cs.NOTETEXT2.assign(FIELD(cs, S, 9));
+  cs.NOTETIME.assign(FIELD(cs, S, 10));
+}
+
+// A rest must have a positive length that is a whole number of divisions.
+void checkRest(ConversionState& cs) {
+  ASSERTSORVIK(cs, cs.NOTEDIVISION > 0, "Pause division not greater than 0", cs.FILENAMEIN);
+  ASSERTSORVIK(cs, cs.NOTELENGTH > 0 && (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
+               [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
+}
+
+void writeRest(ConversionState& cs) {
+  checkRest(cs);
+  cs.NOTEDURATION = noteDuration(cs.NOTELENGTH, cs.NOTEDIVISION);
+  MUSICXMLREST(cs, cs.NOTEDURATION);
+}
+
+// A marker line with legato 100 and no barline sign stands for a rest.
+void specialRest(ConversionState& cs) {
+  if (contains(cs.NOTETIME, ".")) cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+  if (cs.MEASURENUMBER > cs.MEASURENUMBEROLD) {
+    MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER + 1, cs.MEASURENUMBEROFFSET);
+    cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
+  } else if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
+    cs.MEASURENUMBEROFFSET = saturatingAdd64(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
+    cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
+  }
+  writeRest(cs);
+}
+
+// Closing signs go into the open measure; opening signs open the measure the
+// position names and stand at its start.
+void markers(ConversionState& cs) {
+  const std::string& t1 = cs.NOTETEXT1;
+  const std::string& t2 = cs.NOTETEXT2;
+  cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+  if (contains(t2, ":")) MUSICXMLREPEATEND(cs);
+
+  static constexpr std::string_view kStops[] = {"1)", "2)", "3)"};
+  static constexpr std::string_view kStarts[] = {"(1", "(2", "(3"};
+  bool closed = false;
+  for (const std::string* text : {&t1, &t2}) {
+    for (int n = 1; n <= 3 && !closed; ++n) {
+      if (contains(*text, kStops[n - 1])) {
+        MUSICXMLVOLTASTOP(cs, n);
+        closed = true;
+      }
+    }
+  }
+  if (!closed) {
+    if (contains(t2, ">")) {
+      MUSICXMLSEGNORETURN(cs);
+    } else if (contains(t2, "$")) {
+      MUSICXMLTOSEGNO(cs);
+    }
+  }
+
+  for (int n = 1; n <= 3; ++n) {
+    if (contains(t1, kStarts[n - 1])) {
+      CHECKMEASURE(cs);
+      MUSICXMLVOLTASTART(cs, n);
+      return;
+    }
+  }
+  if (contains(t1, "(")) {
+    CHECKMEASURE(cs);
+    MUSICXMLREPEATBEGIN(cs);
+  } else if (containsAny(t1, "[<")) {
+    CHECKMEASURE(cs);
+    MUSICXMLSEGNO(cs);
+  }
+}
+
+// In measured songs the position field names the measure: a note of positive
+// length whose position has no "." ends on the bar line of the next measure.
+void placeInMeasure(ConversionState& cs) {
+  if (contains(cs.NOTETIME, ".")) {
+    cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+  } else if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH == 0) {
+    cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+  } else if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH > 0) {
+    cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME) - 1;
+  }
+  CHECKMEASURE(cs);
+}
+
+void slurAndTie(ConversionState& cs) {
+  switch (cs.NOTELEGATO) {
+    case 95:
+      cs.SLUR = cs.INSLUR ? STOPSLUR : NOSLUR;
+      cs.INSLUR = false;
+      cs.TIE = cs.INTIE ? STOPTIE : NOTIE;
+      cs.INTIE = false;
+      break;
+    case 99:
+      if (!cs.INSLUR) {
+        cs.SLUR = STARTSLUR;
+        cs.TIE = cs.INTIE ? STOPTIE : NOTIE;
+        cs.INTIE = false;
+      } else {
+        cs.SLUR = NOSLUR;
+      }
+      cs.INSLUR = true;
+      break;
+    case 100:
+      if (!cs.INTIE) {
+        cs.TIE = STARTTIE;
+        cs.SLUR = cs.INSLUR ? STOPSLUR : NOSLUR;
+        cs.INSLUR = false;
+      } else {
+        cs.TIE = NOTIE;
+      }
+      cs.INTIE = true;
+      break;
+    default:
+      cs.SLUR = NOSLUR;
+      cs.TIE = NOTIE;
+  }
+}
+
+void dynamicsBefore(ConversionState& cs) {
+  switch (cs.NOTEBAS) {
+    case 2: MUSICXMLCRESCENDO(cs); break;
+    case 80: MUSICXMLDYNAMICS(cs, "pp"); break;
+    case 84: MUSICXMLDYNAMICS(cs, "p"); break;
+    case 108: MUSICXMLDYNAMICS(cs, "f"); break;
+    case 125: MUSICXMLDIMINUENDO(cs); break;
+  }
+}
+
+bool allowedLength(int64_t L) { return (L >= 1 && L <= 10) || L == 12 || L == 14 || L == 15 || L == 16; }
+
+// A pitched note of the notation; lengths 5, 9 and 10 are written as two tied
+// notes (4+1, 8+1, 8+2), the lyrics on the first.
+void writeNote(ConversionState& cs, TBEAM BEAM) {
+  ASSERTSORVIK(cs, cs.NOTEDIVISION > 0, "Note division not greater than 0", cs.FILENAMEIN);
+  ASSERTSORVIK(cs, (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
+               [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
+  cs.NOTEDURATION = noteDuration(cs.NOTELENGTH, cs.NOTEDIVISION);
+  ++cs.NOTECOUNT;
+  ASSERTSORVIK(
+      cs, allowedLength(cs.NOTELENGTH),
+      [&] { return "Not allowed NoteDuration= " + std::to_string(cs.NOTELENGTH) + "/" + std::to_string(cs.NOTEDIVISION); },
+      std::string());
+
+  const int64_t D = cs.NOTEDURATION;
+  const bool staccato = cs.NOTELEGATO == 50;
+  const bool fermata = cs.NOTELEGATO == 101;
+  auto note = [&](int64_t length, int64_t duration, const std::string& text1, const std::string& text2, TTIE tie) {
+    MUSICXMLNOTE(cs, cs.NOTEPITCH, duration, text1, text2, length, cs.NOTEDIVISION, cs.SLUR, tie, staccato, BEAM,
+                 fermata, cs.NOTECODE, cs.NEWSONGTYPE);
+  };
+  static const std::string kNoText;
+  switch (cs.NOTELENGTH) {
+    case 5:
+      note(4, (D / 5) * 4, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
+      note(1, D / 5, kNoText, kNoText, STOPTIE);
+      break;
+    case 10:
+      note(8, (D / 5) * 4, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
+      note(2, D / 5, kNoText, kNoText, STOPTIE);
+      break;
+    case 9:
+      note(8, (D / 9) * 8, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
+      note(1, D / 9, kNoText, kNoText, STOPTIE);
+      break;
+    default: note(cs.NOTELENGTH, D, cs.NOTETEXT1, cs.NOTETEXT2, cs.TIE);
+  }
+}
+
+// Unmeasured songs are broken into measures of 25 notes, never inside a
+// triplet.
+void breakUnmeasured(ConversionState& cs) {
+  if (cs.BEATTYPE != 0 || cs.NOTECOUNT < 25 || cs.TRIOLS) return;
+  cs.MEASURENUMBER = cs.MEASURENUMBER < 2 ? 2 : cs.MEASURENUMBER + 1;
+  cs.NOTECOUNT = 0;
+  MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER, 0);
+}
+
+void wedgeEnd(ConversionState& cs) {
+  int64_t top = STRINGTOINT(cs.NOTETOP);
+  if (top == 125) MUSICXMLCRESCENDODIMINUENDOEND(cs);
+  if (top == 2) MUSICXMLCRESCENDODIMINUENDOEND(cs);
+}
+
+}  // namespace
+
+void PROCESSNOTELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
+  storeFields(cs, S);
+  if (containsAny(S, "()[]:$><{}+-") || containsAny(cs.NOTETEXT2, "Xx")) {
+    if (!containsAny(S, "()[]:$") && cs.NOTELEGATO == 100) {
+      specialRest(cs);
+    } else {
+      markers(cs);
+    }
+    return;
+  }
+  if (cs.BEATTYPE > 0) placeInMeasure(cs);
+  if (!cs.NOTEPITCH.empty()) slurAndTie(cs);
+  cs.NOTEPITCH.assign(STRIP(cs.NOTEPITCH));
+  if (cs.NOTEPITCH.empty()) {
+    writeRest(cs);
+  } else {
+    dynamicsBefore(cs);
+    if (cs.NOTETEMPO != cs.NOTETEMPOOLD) {
+      MUSICXMLCHANGETEMPO(cs, cs.NOTETEMPO, cs.BEATTYPE);
+      cs.NOTETEMPOOLD = cs.NOTETEMPO;
+    }
+    if (cs.NOTECODE == 8 || cs.NOTEDIVISION == 0 || cs.NOTELENGTH == 0) {
+      MUSICXMLGRACENOTE(cs, cs.NOTEPITCH);
+    } else {
+      writeNote(cs, BEAM);
+      breakUnmeasured(cs);
+    }
+  }
+  wedgeEnd(cs);
+}
+
+}  // namespace sorvik

@@ -1,0 +1,77 @@
+#include "input/timing.h"
+
+#include <limits>
+
+#include "driver/diagnostics.h"
+#include "driver/text.h"
+#include "input/fields.h"
+
+namespace sorvik {
+
+int64_t clampTo64(__int128 v) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  return v > kMax ? kMax : v < kMin ? kMin : static_cast<int64_t>(v);
+}
+
+int64_t saturatingAdd64(int64_t a, int64_t b) { return clampTo64(static_cast<__int128>(a) + b); }
+
+int64_t GETTIMESTEP(ConversionState& cs, std::string_view S) {
+  int64_t tabs = SCANTABS(cs, S);
+  if (tabs != 9) return 0;
+  CUTTIMINGFIELDS(cs, S);
+  if (!inNoteCodes(cs.NOTECODE) || cs.NOTEDIVISION <= 0) return 0;
+  // The added 1 makes 2/3 come out as 666667 rather than 666666.
+  return (cs.NOTELENGTH * SCALE + 1) / cs.NOTEDIVISION;
+}
+
+void CHECKBEATCHANGE(ConversionState& cs, std::string_view S, int64_t P) {
+  int64_t code = LEADINGCODE(S, P);
+  if (code == 51 || code == 56) cs.TIMETICK = 0;
+}
+
+namespace {
+
+// Count in measures of the current meter.
+double measures(int64_t tick, int64_t BEATS, int64_t BEATTYPE) {
+  __int128 num = static_cast<__int128>(tick) * BEATTYPE;
+  __int128 den = static_cast<__int128>(BEATS) * SCALE;
+  return static_cast<double>(num) / static_cast<double>(den);
+}
+
+}  // namespace
+
+void CHECKTIMEVALUES(ConversionState& cs, std::string_view S, int64_t P) {
+  if (!inNoteCodes(LEADINGCODE(S, P)) || cs.NOTEDIVISION <= 0) return;
+  const bool meter = cs.BEATS > 0 && cs.BEATTYPE > 0;
+  const int64_t stated = STRINGFRACTION(cs.NOTETIME);
+  if (meter) {
+    cs.TIMEREAL = measures(cs.TIMETICK, cs.BEATS, cs.BEATTYPE);
+    cs.TIMEREALFROMLINE = static_cast<double>(stated) / 1000000.0;
+  }
+  // Ahead of the count: near the start of the song or of a meter, the count
+  // jumps to the stated position (an upbeat); later the lag is reported.
+  if (meter && cs.TIMEREALFROMLINE - 0.001 > cs.TIMEREAL) {
+    cs.TIMETICKNEW = clampTo64((static_cast<__int128>(stated) * cs.BEATS + cs.BEATTYPE / 2) / cs.BEATTYPE);
+    double value = static_cast<double>(cs.NOTELENGTH) / static_cast<double>(cs.NOTEDIVISION);
+    if (value + 1.001 > cs.TIMEREAL) {
+      cs.TIMEREAL = measures(cs.TIMETICKNEW, cs.BEATS, cs.BEATTYPE);
+      cs.TIMETICK = cs.TIMETICKNEW;
+    }
+  }
+  auto overfull = [&] {
+    return "Measure overfull: " + formatG15(cs.TIMEREALFROMLINE) + " - " + formatG15(cs.TIMEREAL);
+  };
+  auto notFull = [&] {
+    return "Measure not full: " + formatG15(cs.TIMEREAL) + " - " + formatG15(cs.TIMEREALFROMLINE);
+  };
+  if (cs.SWITCH2("-M")) {
+    ASSERTSORVIK(cs, cs.TIMEREALFROMLINE + 0.001 > cs.TIMEREAL, overfull, cs.FILENAMEIN);
+    ASSERTSORVIK(cs, cs.TIMEREALFROMLINE - 0.001 < cs.TIMEREAL, notFull, cs.FILENAMEIN);
+  } else {
+    WARNINGSORVIK(cs, cs.TIMEREALFROMLINE + 0.001 > cs.TIMEREAL, overfull);
+    if (cs.TIMEREAL > 0.999) WARNINGSORVIK(cs, cs.TIMEREALFROMLINE - 0.001 < cs.TIMEREAL, notFull);
+  }
+}
+
+}  // namespace sorvik

@@ -1,0 +1,27 @@
+// The running time count and the bar check: every note line states where its
+// note ends (in measures); the count of note values read so far must agree.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "driver/state.h"
+
+namespace sorvik {
+
+// The time a line adds to the count, in whole notes scaled by SCALE; cuts
+// the line's timing fields as it goes.
+int64_t GETTIMESTEP(ConversionState& cs, std::string_view S);
+
+// A meter change (codes 51 and 56) restarts the count.
+void CHECKBEATCHANGE(ConversionState& cs, std::string_view S, int64_t P);
+
+// Compares the count with the line's stated position: pulls the count forward
+// to an opening position, reports overfull and incomplete measures.
+void CHECKTIMEVALUES(ConversionState& cs, std::string_view S, int64_t P);
+
+// 64-bit arithmetic that stays defined for absurd inputs.
+int64_t clampTo64(__int128 v);
+int64_t saturatingAdd64(int64_t a, int64_t b);
+
+}  // namespace sorvik

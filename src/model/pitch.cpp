@@ -1,0 +1,178 @@
+#include "model/pitch.h"
+
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "driver/diagnostics.h"
+#include "driver/text.h"
+#include "model/names.h"
+
+namespace sorvik {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The character after the first `sign` of the token, or 0 when there is no
+// such sign or it is the last character.
+char afterSign(std::string_view reduced, char sign) {
+  size_t at = reduced.find(sign);
+  return at == std::string_view::npos || at + 1 >= reduced.size() ? 0 : reduced[at + 1];
+}
+
+int commaCount(char digit) { return digit >= '1' && digit <= '8' ? digit - '0' : 0; }
+
+constexpr int64_t kNoName = 32768;
+
+}  // namespace
+
+Pitch READPITCH(ConversionState& cs, std::string_view token, bool grace) {
+  ASSERTSORVIK(cs, !token.empty(), "Missing note", cs.FILENAMEIN);
+  size_t at = 0;
+  while (at + 1 < token.size() && !isDigit(token[at])) ++at;
+  ASSERTSORVIK(cs, isDigit(token[at]), [&] { return "Wrong note format: \"" + std::string(token) + "\""; },
+               cs.FILENAMEIN);
+  Pitch p;
+  p.octave = token[at];
+  std::string& r = p.reduced;
+  r.reserve(token.size());
+  r.append(token.substr(0, at)).append(token.substr(at + 1));
+  for (char& c : r) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  if (grace) {
+    size_t so = r.find("so");
+    if (so != std::string::npos && r.find("sol") == std::string::npos) {
+      r = r.substr(0, so) + "sol" + r.substr(so + 2);
+    }
+    while (!r.empty() && r.back() == ' ') r.pop_back();
+  } else {
+    r = std::string(STRIP(r));
+  }
+
+  int64_t value = kNoName;
+  for (int i = 0; i < 7; ++i) {
+    std::string_view name = DOREMI[i];
+    if (r.compare(0, name.size(), name) != 0) continue;
+    value = NOTENUMBERS53[i];
+    p.name = i;
+    p.step = DOREMILETTERS[i];
+    if (r.size() == name.size() + 2) {
+      char sign = r[name.size()];
+      ASSERTSORVIK(cs, sign == '#' || sign == 'b', [&] { return "Wrong format of note: " + r; }, cs.FILENAMEIN);
+      int64_t by = static_cast<unsigned char>(r.back()) - 48;
+      value += sign == 'b' ? -by : by;
+    }
+  }
+  if (grace) {
+    ASSERTSORVIK(cs, value != kNoName,
+                 [&] { return "Did not find grace note value \"" + r + "\" in list of 53 notes"; }, cs.FILENAMEIN);
+  } else {
+    ASSERTSORVIK(cs, value != kNoName, [&] { return "Undefined note level: " + r; }, cs.FILENAMEIN);
+  }
+  p.commas = value;
+  return p;
+}
+
+namespace {
+std::string formatAlter(const Pitch& pitch, bool grace) {
+  double step = static_cast<double>(NOTESTEPS[pitch.step - 'A']);
+  double deviation = static_cast<double>(pitch.commas) / 53.0 * 12.0 - step;
+  if (!grace) deviation = deviation - 0.05660377;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.8f", deviation);
+  return COMMATOPOINT(buf);
+}
+}  // namespace
+
+const std::string& ALTERTEXT(const Pitch& pitch, bool grace) {
+  // Whatever the token holds, a comma value lies within -207..256; each text
+  // is formatted once and kept, as songs use few pitches many times.
+  constexpr int64_t kLow = -256, kHigh = 320;
+  static std::array<std::unique_ptr<std::string[]>, 14> cache;
+  if (pitch.commas < kLow || pitch.commas > kHigh) {
+    static std::string outside;
+    outside = formatAlter(pitch, grace);
+    return outside;
+  }
+  auto& row = cache[pitch.name * 2 + (grace ? 1 : 0)];
+  if (!row) row = std::make_unique<std::string[]>(kHigh - kLow + 1);
+  std::string& text = row[pitch.commas - kLow];
+  if (text.empty()) text = formatAlter(pitch, grace);
+  return text;
+}
+
+std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced) {
+  std::string_view result;
+  auto fail = [&] { return "No adequate accidental for note: " + std::string(reduced); };
+  if (char c = afterSign(reduced, 'b')) {
+    ASSERTSORVIK(cs, commaCount(c) > 0, fail, cs.FILENAMEIN);
+    result = FLATACCIDENTALS[commaCount(c)];
+  }
+  if (char c = afterSign(reduced, '#')) {
+    ASSERTSORVIK(cs, commaCount(c) > 0, fail, cs.FILENAMEIN);
+    result = SHARPACCIDENTALS[commaCount(c)];
+  }
+  return result;
+}
+
+std::string_view PRINTNOTEALTER(std::string_view reduced) {
+  std::string_view alter;
+  if (char c = afterSign(reduced, 'b')) alter = PRINTFLATALTERS[commaCount(c)];
+  if (char c = afterSign(reduced, '#')) alter = PRINTSHARPALTERS[commaCount(c)];
+  return alter;
+}
+
+std::string_view PRINTGRACEALTER(std::string_view accidental, std::string_view computed) {
+  for (const auto& entry : GRACEPRINTALTERS) {
+    if (entry.accidental == accidental) return entry.alter;
+  }
+  return computed;
+}
+
+void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accidental, std::string_view& alter) {
+  TOLDKEY& current = cs.CURRENTOLDKEY;
+  if (accidental.empty()) {
+    if (current.has(step) && current.accidental(step) != "natural") {
+      accidental = "natural";
+      current.accidental(step) = "natural";
+    }
+    return;
+  }
+  if (!current.has(step)) {
+    current.add(step);
+    current.accidental(step) = accidental;
+    return;
+  }
+  if (current.accidental(step) != accidental) {
+    current.accidental(step) = accidental;
+    return;
+  }
+  // Already in force in this measure: not printed again.
+  if (cs.MUSESCOREPRINT) {
+    TOLDKEY& key = cs.PREDEFINEDOLDKEY;
+    bool fromKey = key.has(step) && key.accidental(step) == accidental;
+    if (fromKey || (accidental != "flat" && accidental != "sharp")) alter = {};
+  }
+  accidental = {};
+}
+
+Arrows ARROWS(std::string_view reduced) {
+  Arrows a;
+  char flat = afterSign(reduced, 'b');
+  if (flat == '3' || flat == '7') {
+    a.flat = "↑";
+  } else if (flat == '2' || flat == '6') {
+    a.flat = "↓";
+  }
+  char sharp = afterSign(reduced, '#');
+  if (sharp == '3' || sharp == '7') {
+    a.sharp = "↓";
+  } else if (sharp == '2' || sharp == '6') {
+    a.sharp = "↑";
+  }
+  return a;
+}
+
+}  // namespace sorvik

@@ -1,0 +1,49 @@
+// Pitch tokens of the 53-comma system: a solfege name, an octave digit and an
+// optional flat "b" or sharp "#" with a comma count, such as la4b2.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "driver/state.h"
+
+namespace sorvik {
+
+struct Pitch {
+  std::string reduced;  // the token without its octave digit, in lower case
+  char octave = 0;      // the octave digit as written
+  char step = 0;        // MusicXML step letter A..G
+  int name = 0;         // index of the solfege name
+  int64_t commas = 0;   // comma position in the octave, inflection included
+};
+
+// Reads a token; stops the run on an empty token, a missing octave digit or
+// an unknown name. Grace notes read "so" as "sol" and keep leading blanks.
+Pitch READPITCH(ConversionState& cs, std::string_view token, bool grace);
+
+// The <alter> text: the distance from the step's semitone, 8 decimals. Notes
+// are measured against A (the natural la prints as zero), grace notes
+// against C.
+const std::string& ALTERTEXT(const Pitch& pitch, bool grace);
+
+// The MusicXML accidental of a reduced token ("" for a natural); stops the
+// run when the sign is followed by anything but a digit 1 to 8.
+std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced);
+
+// Alter texts of the variant for printing with MuseScore.
+std::string_view PRINTNOTEALTER(std::string_view reduced);
+std::string_view PRINTGRACEALTER(std::string_view accidental, std::string_view computed);
+
+// Whether the accidental is printed, against the accidentals in force in the
+// measure; updates them. May clear `accidental` and, for printing, `alter`.
+void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accidental, std::string_view& alter);
+
+// Arrow marks for the one-comma difference to the printed accidental: up to
+// two, the flat sign's first. Each is "↑", "↓" or empty.
+struct Arrows {
+  std::string_view flat, sharp;
+};
+Arrows ARROWS(std::string_view reduced);
+
+}  // namespace sorvik

@@ -1,0 +1,138 @@
+#include "musicxml/measures.h"
+
+#include <limits>
+#include <string_view>
+
+#include "driver/diagnostics.h"
+#include "model/names.h"
+
+namespace sorvik {
+
+namespace {
+
+// Measure numbers only grow by positions of the input; kept within 64 bits
+// however absurd the positions are.
+int64_t saturatingAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) {
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+  }
+  return r;
+}
+
+constexpr std::string_view kRepeatBegin[] = {
+    R"(    <barline location="left">)", R"(      <bar-style>heavy-light</bar-style>)",
+    R"(        <repeat direction="forward"/>)", R"(        </barline>)"};
+constexpr std::string_view kRepeatEnd[] = {
+    R"(    <barline location="right">)", R"(      <bar-style>light-heavy</bar-style>)",
+    R"(        <repeat direction="backward"/>)", R"(        </barline>)"};
+constexpr std::string_view kSegno[] = {
+    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <segno/>)",
+    R"(        </direction-type>)", R"(        <sound segno="segno"/>)", R"(        </direction>)"};
+constexpr std::string_view kToSegno[] = {
+    R"(     <direction placement="above">)", R"(      <direction-type>)", R"(        <words>D.S.</words>)",
+    R"(        </direction-type>)", R"(        <sound dalsegno="segno"/>)", R"(        </direction>)"};
+constexpr std::string_view kSegnoReturn[] = {
+    R"(     <direction placement="below">)", R"(      <direction-type>)", R"(        <words>[SON]</words>)",
+    R"(        </direction-type>)", R"(        </direction>)"};
+constexpr std::string_view kCrescendo[] = {
+    R"(    <direction placement="above">)", R"(      <direction-type>)",
+    R"(        <wedge type="crescendo" number="1"/>)", R"(        </direction-type>)", R"(      </direction>)"};
+constexpr std::string_view kDiminuendo[] = {
+    R"(      <direction placement="above">)", R"(      <direction-type>)",
+    R"(        <wedge type="diminuendo" number="1"/>)", R"(        </direction-type>)", R"(      </direction>)"};
+constexpr std::string_view kWedgeEnd[] = {
+    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <wedge type="stop" number="1"/>)",
+    R"(        </direction-type>)", R"(      </direction>)"};
+constexpr std::string_view kDynamicsOpen[] = {
+    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <dynamics>)"};
+constexpr std::string_view kDynamicsClose[] = {
+    R"(          </dynamics>)", R"(        </direction-type>)", R"(      <sound dynamics="140.00"/>)",
+    R"(      </direction>)"};
+constexpr std::string_view kTimeOpen[] = {
+    R"(    <attributes>)", R"(      <divisions>192</divisions>)", R"(      <time>)"};
+constexpr std::string_view kSenzaMisura[] = {R"(      <senza-misura/>)", R"(      </time>)", R"(      </attributes>)"};
+constexpr std::string_view kTimeClose[] = {R"(      </time>)", R"(      </attributes>)"};
+constexpr std::string_view kMetronomeOpen[] = {
+    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <metronome parentheses="no">)"};
+constexpr std::string_view kMetronomeClose[] = {R"(          </metronome>)", R"(        </direction-type>)"};
+
+void writeBarlineEnding(ConversionState& cs, int64_t I, const char* type) {
+  cs.DATAOUT.line(R"(    <barline location="left">)");
+  cs.DATAOUT.line(R"(      <ending number=")", I, R"(" type=")", type, R"("/>)");
+  cs.DATAOUT.line(R"(        </barline>)");
+}
+
+}  // namespace
+
+void CHECKMEASURE(ConversionState& cs) {
+  if (cs.MEASURENUMBER > cs.MEASURENUMBEROLD) {
+    MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER + 1, cs.MEASURENUMBEROFFSET);
+    cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
+  } else if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
+    // The positions went back (a repeat written out, say): numbers go on rising.
+    cs.MEASURENUMBEROFFSET = saturatingAdd(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
+    cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
+    MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER + 1, cs.MEASURENUMBEROFFSET);
+  }
+}
+
+void MUSICXMLMEASURECHANGE(ConversionState& cs, int64_t MEASURENUMBER, int64_t MEASURENUMBEROFFSET) {
+  MUSICXMLMEASUREEND(cs);
+  MUSICXMLMEASURE(cs, saturatingAdd(MEASURENUMBER, MEASURENUMBEROFFSET));
+}
+
+void MUSICXMLMEASUREEND(ConversionState& cs) { cs.DATAOUT.line("</measure>"); }
+
+void MUSICXMLMEASURE(ConversionState& cs, int64_t MEASURENUMBER) {
+  cs.DATAOUT.line("<measure number=\"", MEASURENUMBER, "\">");
+  cs.CURRENTOLDKEY = cs.PREDEFINEDOLDKEY;
+}
+
+void MUSICXMLREPEATBEGIN(ConversionState& cs) { cs.DATAOUT.lines(kRepeatBegin); }
+void MUSICXMLREPEATEND(ConversionState& cs) { cs.DATAOUT.lines(kRepeatEnd); }
+void MUSICXMLVOLTASTART(ConversionState& cs, int64_t I) { writeBarlineEnding(cs, I, "start"); }
+void MUSICXMLVOLTASTOP(ConversionState& cs, int64_t I) { writeBarlineEnding(cs, I, "stop"); }
+
+void MUSICXMLSEGNO(ConversionState& cs) { cs.DATAOUT.lines(kSegno); }
+void MUSICXMLTOSEGNO(ConversionState& cs) { cs.DATAOUT.lines(kToSegno); }
+void MUSICXMLSEGNORETURN(ConversionState& cs) { cs.DATAOUT.lines(kSegnoReturn); }
+void MUSICXMLCRESCENDO(ConversionState& cs) { cs.DATAOUT.lines(kCrescendo); }
+void MUSICXMLDIMINUENDO(ConversionState& cs) { cs.DATAOUT.lines(kDiminuendo); }
+void MUSICXMLCRESCENDODIMINUENDOEND(ConversionState& cs) { cs.DATAOUT.lines(kWedgeEnd); }
+
+void MUSICXMLDYNAMICS(ConversionState& cs, const char* S) {
+  cs.DATAOUT.lines(kDynamicsOpen);
+  cs.DATAOUT.line("          <", S, "/>");
+  cs.DATAOUT.lines(kDynamicsClose);
+}
+
+void MUSICXMLCHANGEBEAT(ConversionState& cs, int64_t BEATS, int64_t BEATTYPE) {
+  cs.DATAOUT.lines(kTimeOpen);
+  if (BEATS <= 0) {
+    cs.DATAOUT.lines(kSenzaMisura);
+    return;
+  }
+  cs.DATAOUT.line("        <beats>", BEATS, "</beats>");
+  cs.DATAOUT.line("        <beat-type>", BEATTYPE, "</beat-type>");
+  cs.DATAOUT.lines(kTimeClose);
+}
+
+void MUSICXMLCHANGETEMPO(ConversionState& cs, const std::string& TEMPO, int64_t BEATTYPE) {
+  cs.DATAOUT.lines(kMetronomeOpen);
+  std::string_view unit;
+  for (const BeatUnit& b : BEATUNITS) {
+    if (b.beatType == BEATTYPE) unit = b.line;
+  }
+  ASSERTSORVIK(
+      cs, !unit.empty(),
+      [&] { return "BeatType " + std::to_string(BEATTYPE) + " is not in 0,1,2,4,8,16,32,64,128"; },
+      cs.FILENAMEIN);
+  cs.DATAOUT.line(unit);
+  cs.DATAOUT.line("          <per-minute>", XmlText{TEMPO}, "</per-minute>");
+  cs.DATAOUT.lines(kMetronomeClose);
+  cs.DATAOUT.line(R"(      <sound tempo=")", XmlAttribute{TEMPO}, R"("/>)");
+  cs.DATAOUT.line(R"(      </direction>)");
+}
+
+}  // namespace sorvik

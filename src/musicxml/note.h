@@ -1,0 +1,22 @@
+// The note element with what belongs to the note: a pending words direction,
+// arrow marks, pitch, duration, tie, type, accidental, beam, notations and
+// two lines of lyrics; and the grace note, a slashed eighth slurred to the
+// next note.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "driver/state.h"
+
+namespace sorvik {
+
+void MUSICXMLNOTE(ConversionState& cs, const std::string& NOTE, int64_t NOTEDURATION, const std::string& NOTETEXT1,
+                  const std::string& NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
+                  bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE);
+
+void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, const char* LYRICNUMBER);
+
+void MUSICXMLGRACENOTE(ConversionState& cs, const std::string& NOTE);
+
+}  // namespace sorvik
