@@ -43,7 +43,7 @@ ScratchDir::~ScratchDir() {
 }
 
 RunResult runProgram(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                     int timeoutSeconds, const fs::path& workDir) {
+                     int timeoutSeconds, const fs::path& workDir, bool closeStdin) {
   ScratchDir capture;
   fs::path outFile = capture.path() / "out", errFile = capture.path() / "err";
   pid_t pid = fork();
@@ -59,6 +59,10 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::map<std::s
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    close(in);
+    close(out);
+    close(err);
+    if (closeStdin) close(0);
     std::vector<char*> args;
     std::vector<std::string> copy = argv;
     for (auto& a : copy) args.push_back(a.data());

@@ -35,11 +35,12 @@ struct RunResult {
   std::string out, err;   // standard output and standard error
 };
 
-// Runs argv[0] (looked up in PATH) with the extra environment variables,
-// standard input closed, in its own process group; the group is killed when
-// it runs past timeoutSeconds.
+// Runs argv[0] (looked up in PATH) with the extra environment variables in
+// workDir (unless empty), in its own process group; the group is killed when
+// it runs past timeoutSeconds. Standard input is empty (/dev/null), or not
+// open at all with closeStdin.
 RunResult runProgram(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                     int timeoutSeconds, const fs::path& workDir = {});
+                     int timeoutSeconds, const fs::path& workDir = {}, bool closeStdin = false);
 
 // Converts `score` in a fresh copy inside `dir` with the converter in-process
 // (the switches after the file name as given); returns the exit status and
