@@ -38,13 +38,16 @@ std::string_view STRIP(std::string_view s) {
 }
 
 int64_t STRINGTOINT(std::string_view s) {
-  s = STRIP(s);
-  while (!s.empty() && s.back() != '.' && !isDigit(s.back())) s.remove_suffix(1);
-  while (!s.empty() && s.front() != '-' && s.front() != '.' && !isDigit(s.front())) s.remove_prefix(1);
+  // Leading text other than a sign, a point or a digit is skipped (blanks
+  // included). What follows the digits cannot change the value, so the text
+  // is read in one pass.
+  size_t i = 0;
+  while (i < s.size() && s[i] != '-' && s[i] != '.' && !isDigit(s[i])) ++i;
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
   bool minus = false, ready = false, starting = true;
   int64_t n = 0;
-  for (char c : s) {
+  for (; i < s.size(); ++i) {
+    char c = s[i];
     if (starting && c == '-') {
       minus = true;
     } else if (isDigit(c)) {
@@ -52,6 +55,7 @@ int64_t STRINGTOINT(std::string_view s) {
       if (!ready) n = n > (kMax - (c - '0')) / 10 ? kMax : n * 10 + (c - '0');
     } else {
       ready = true;
+      if (!starting) break;  // no later digit counts
     }
   }
   return minus ? -n : n;

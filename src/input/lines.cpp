@@ -28,7 +28,8 @@ bool isAcceptedCode(int64_t code) {
 // Checks the TAB count while it scans: a tenth TAB stops the run at once.
 void checkTabs(ConversionState& cs, const std::string& S) {
   cs.TABCOUNT = 0;
-  for (size_t at = S.find('\t'); at != std::string::npos; at = S.find('\t', at + 1)) {
+  for (size_t at = 0; at < S.size(); ++at) {
+    if (S[at] != '\t') continue;
     if (cs.TABCOUNT < TABSLOTS) cs.TABPOSITIONS[cs.TABCOUNT] = static_cast<int64_t>(at) + 1;
     ++cs.TABCOUNT;
     ASSERTSORVIK(

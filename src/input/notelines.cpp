@@ -17,9 +17,24 @@ namespace sorvik {
 namespace {
 
 bool contains(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }
-bool containsAny(std::string_view text, std::string_view chars) {
-  return text.find_first_of(chars) != std::string_view::npos;
+
+// A set of bytes, for scanning whole lines in one pass.
+struct ByteSet {
+  bool member[256] = {};
+  constexpr explicit ByteSet(std::string_view chars) {
+    for (char c : chars) member[static_cast<unsigned char>(c)] = true;
+  }
+};
+bool containsAny(std::string_view text, const ByteSet& set) {
+  for (char c : text) {
+    if (set.member[static_cast<unsigned char>(c)]) return true;
+  }
+  return false;
 }
+constexpr ByteSet kMarkerSigns("()[]:$><{}+-");
+constexpr ByteSet kBarlineSigns("()[]:$");
+constexpr ByteSet kSegnoSigns("[<");
+constexpr ByteSet kCross("Xx");
 
 void storeFields(ConversionState& cs, std::string_view S) {
   cs.NOTEPITCH.assign(FIELD(cs, S, 2));
@@ -96,7 +111,7 @@ void markers(ConversionState& cs) {
   if (contains(t1, "(")) {
     CHECKMEASURE(cs);
     MUSICXMLREPEATBEGIN(cs);
-  } else if (containsAny(t1, "[<")) {
+  } else if (containsAny(t1, kSegnoSigns)) {
     CHECKMEASURE(cs);
     MUSICXMLSEGNO(cs);
   }
@@ -218,8 +233,8 @@ void wedgeEnd(ConversionState& cs) {
 
 void PROCESSNOTELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
   storeFields(cs, S);
-  if (containsAny(S, "()[]:$><{}+-") || containsAny(cs.NOTETEXT2, "Xx")) {
-    if (!containsAny(S, "()[]:$") && cs.NOTELEGATO == 100) {
+  if (containsAny(S, kMarkerSigns) || containsAny(cs.NOTETEXT2, kCross)) {
+    if (!containsAny(S, kBarlineSigns) && cs.NOTELEGATO == 100) {
       specialRest(cs);
     } else {
       markers(cs);
