@@ -144,7 +144,10 @@ void slurAndTie(ConversionState& cs) {
         cs.TIE = cs.INTIE ? STOPTIE : NOTIE;
         cs.INTIE = false;
       } else {
+        // No tie can be open inside a slur: the previous note's tie mark
+        // must not be repeated.
         cs.SLUR = NOSLUR;
+        cs.TIE = NOTIE;
       }
       cs.INSLUR = true;
       break;
@@ -154,7 +157,9 @@ void slurAndTie(ConversionState& cs) {
         cs.SLUR = cs.INSLUR ? STOPSLUR : NOSLUR;
         cs.INSLUR = false;
       } else {
+        // Likewise no slur is open inside a tie.
         cs.TIE = NOTIE;
+        cs.SLUR = NOSLUR;
       }
       cs.INTIE = true;
       break;
