@@ -185,6 +185,21 @@ std::string caseName(const testing::TestParamInfo<std::string>& info) {
   return name;
 }
 
+// The example cases convert copies of the bundled songs: the copies must be
+// the songs as they are.
+TEST(ExampleCases, ConvertTheBundledSongsAsTheyAre) {
+  fs::path cases = fs::path(SORVIK_CASES_DIR) / "examples";
+  int copies = 0;
+  for (const auto& e : fs::recursive_directory_iterator(cases)) {
+    if (e.path().extension() != ".sv2" || e.path().parent_path().filename() != "in") continue;
+    fs::path song = fs::path(SORVIK_EXAMPLES_DIR) / e.path().filename();
+    ASSERT_TRUE(fs::exists(song)) << e.path() << " is not a bundled song";
+    EXPECT_TRUE(readFile(song) == readFile(e.path())) << e.path() << " differs from " << song;
+    ++copies;
+  }
+  EXPECT_GT(copies, 0);
+}
+
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Case);
 INSTANTIATE_TEST_SUITE_P(Cases, Case, testing::ValuesIn(findCases()), caseName);
 
