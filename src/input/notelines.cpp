@@ -64,12 +64,12 @@ void writeRest(ConversionState& cs) {
 // A marker line with legato 100 and no barline sign stands for a rest.
 void specialRest(ConversionState& cs) {
   if (contains(cs.NOTETIME, ".")) cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
-  if (cs.MEASURENUMBER > cs.MEASURENUMBEROLD) {
-    MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER + 1, cs.MEASURENUMBEROFFSET);
-    cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
-  } else if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
+  if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
+    // Numbering goes on from here, but the rest stays in the open measure.
     cs.MEASURENUMBEROFFSET = saturatingAdd64(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
     cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
+  } else {
+    CHECKMEASURE(cs);
   }
   writeRest(cs);
 }
