@@ -40,8 +40,12 @@ void LineReader::readLine(std::string& line) {
   while (pos_ < len_ || fill()) {
     const char* start = buf_ + pos_;
     const char* end = buf_ + len_;
-    const char* stop = start;
-    while (stop < end && *stop != '\n' && *stop != '\r') ++stop;
+    // The line ends at the first LF or CR; CR is rare, so look for LF first.
+    const char* stop = static_cast<const char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
+    if (!stop) stop = end;
+    if (const void* cr = std::memchr(start, '\r', static_cast<size_t>(stop - start))) {
+      stop = static_cast<const char*>(cr);
+    }
     line.append(start, stop);
     pos_ += static_cast<size_t>(stop - start);
     if (stop == end) continue;  // the line goes on in the next block
@@ -51,41 +55,58 @@ void LineReader::readLine(std::string& line) {
   }
 }
 
+LineWriter::LineWriter() : buf_(std::make_unique<char[]>(kCapacity)) {}
+
 LineWriter::~LineWriter() {
   if (file_) std::fclose(file_);
 }
 
 bool LineWriter::open(const std::string& path) {
   path_ = path;
-  buf_.clear();
-  buf_.reserve(kFlushAt + 4096);
+  len_ = 0;
   file_ = std::fopen(path.c_str(), "wb");
   if (file_) std::setvbuf(file_, nullptr, _IONBF, 0);  // this writer buffers itself
   return file_ != nullptr;
 }
 
-void LineWriter::put(XmlText t) { appendXmlEscaped(buf_, t.text, false); }
-void LineWriter::put(XmlAttribute t) { appendXmlEscaped(buf_, t.text, true); }
+void LineWriter::put(XmlText t) {
+  writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, false);
+}
+void LineWriter::put(XmlAttribute t) {
+  writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, true);
+}
 
 void LineWriter::putNumber(int64_t n) {
   char digits[24];
   auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-  buf_.append(digits, end);
+  put(std::string_view(digits, static_cast<size_t>(end - digits)));
 }
 
-void LineWriter::flush() {
-  if (!file_) {
-    buf_.clear();
-    return;
+// A piece larger than the room left (a long lyric, say): out it goes.
+void LineWriter::putLong(std::string_view s) {
+  flush();
+  if (s.size() <= kCapacity) {
+    std::memcpy(buf_.get(), s.data(), s.size());
+    len_ = s.size();
+  } else {
+    writeOut(s.data(), s.size());
   }
-  if (!buf_.empty() && std::fwrite(buf_.data(), 1, buf_.size(), file_) != buf_.size()) {
+}
+
+void LineWriter::writeOut(const char* data, size_t size) {
+  if (!file_ || size == 0) return;
+  if (std::fwrite(data, 1, size, file_) != size) {
     std::string why = reason();
     std::fclose(file_);
     file_ = nullptr;
-    buf_.clear();
     throw IoFailure("Cannot write " + path_ + ": " + why);
   }
-  buf_.clear();
+}
+
+void LineWriter::flush() {
+  size_t size = len_;
+  len_ = 0;
+  writeOut(buf_.get(), size);
 }
 
 void LineWriter::close() {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,7 +54,7 @@ class LineReader {
 
 class LineWriter {
  public:
-  LineWriter() = default;
+  LineWriter();
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
   ~LineWriter();
@@ -63,8 +65,8 @@ class LineWriter {
   template <class... T>
   void line(const T&... parts) {
     (put(parts), ...);
-    buf_.append("\r\n", 2);
-    if (buf_.size() >= kFlushAt) flush();
+    put("\r\n");
+    if (len_ >= kFlushAt) flush();
   }
   // Writes each text of a table as one line.
   template <size_t N>
@@ -74,11 +76,24 @@ class LineWriter {
   void close();  // flushes; throws IoFailure when the data cannot be written
 
  private:
+  static constexpr size_t kCapacity = 1 << 17;
   static constexpr size_t kFlushAt = 1 << 16;
-  void put(std::string_view s) { buf_.append(s); }
-  void put(const std::string& s) { buf_.append(s); }
-  void put(const char* s) { buf_.append(s); }
-  void put(char c) { buf_.push_back(c); }
+
+  void put(std::string_view s) {
+    if (s.size() <= kCapacity - len_) {
+      std::memcpy(buf_.get() + len_, s.data(), s.size());
+      len_ += s.size();
+    } else {
+      putLong(s);
+    }
+  }
+  template <size_t N>
+  void put(const char (&s)[N]) {  // a literal: its length is known
+    put(std::string_view(s, N - 1));
+  }
+  void put(const std::string& s) { put(std::string_view(s)); }
+  void put(const char* s) { put(std::string_view(s)); }
+  void put(char c) { put(std::string_view(&c, 1)); }
   void put(XmlText t);
   void put(XmlAttribute t);
   template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
@@ -86,11 +101,14 @@ class LineWriter {
     putNumber(static_cast<int64_t>(n));
   }
   void putNumber(int64_t n);
+  void putLong(std::string_view s);
   void flush();
+  void writeOut(const char* data, size_t size);
 
   std::FILE* file_ = nullptr;
   std::string path_;
-  std::string buf_;
+  std::unique_ptr<char[]> buf_;
+  size_t len_ = 0;
 };
 
 }  // namespace sorvik

@@ -86,12 +86,11 @@ void checkLine(ConversionState& cs) {
   CHECKTIMEVALUES(cs, cs.S, cs.P);
 }
 
-bool isNoteLine(ConversionState& cs) { return cs.P > 0 && inNoteCodes(LEADINGCODE(cs.S, cs.P)); }
+bool isNoteLine(ConversionState& cs) { return cs.P > 0 && inNoteCodes(LEADINGCODE(cs, cs.S, cs.P)); }
 
 // Cuts the fields of S for the beaming; returns its TAB count.
 int64_t cutNoteLine(ConversionState& cs) {
-  cs.TABCOUNT = SCANTABS(cs, cs.S);
-  if (cs.TABCOUNT == 9) CUTTIMINGFIELDS(cs, cs.S);
+  if (const LineCut* cut = CUTLINE(cs, cs.S, cs.TABCOUNT)) CUTTIMINGFIELDS(cs, *cut, cs.S);
   return cs.TABCOUNT;
 }
 
@@ -105,7 +104,7 @@ bool isShort(const ConversionState& cs) {
 // its stated end position; the 10 keeps a start on a boundary from rounding down.
 void quarterIndex(ConversionState& cs) {
   if (cs.NOTETIME.empty()) return;
-  __int128 q = STRINGFRACTION(cs.NOTETIME);
+  __int128 q = cs.NOTETIMESCALED;
   if (cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0 && cs.BEATS > 0) {
     q = q + 10 - static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE / (static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
   } else {

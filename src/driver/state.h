@@ -39,6 +39,18 @@ struct TOLDKEY {
 constexpr int MEASURESLOTS = 1001;  // lines a beam group may hold
 constexpr int TABSLOTS = 256;       // TAB positions kept per line
 
+// A line with nine TABs as cut once: the time count, the look-ahead and the
+// interpreter each look at the same few lines.
+struct LineCut {
+  std::string line;
+  std::array<int64_t, 9> positions{};
+  int64_t code = 0;        // field 1 as a number
+  bool codeBlank = false;  // field 1 holds nothing but blanks
+  int64_t length = 0, division = 0, legato = 0, bas = 0;
+  int64_t top = 0;                            // field 7 as a number
+  int64_t timeScaled = 0, timeInteger = 0;  // field 10 as a fraction and as a number
+};
+
 struct ConversionState {
   // Command line and console.
   std::vector<std::string> ARGS;  // arguments after the program name
@@ -64,6 +76,9 @@ struct ConversionState {
   std::string NOTEPITCH;
   int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTELEGATO = 0, NOTEBAS = 0;
   std::string NOTETOP, NOTETEXT1, NOTETEXT2, NOTETIME;
+  // NOTETIME read as a scaled fraction and as an integer, and NOTETOP as an
+  // integer: set together with the texts, so that each is read once.
+  int64_t NOTETIMESCALED = 0, NOTETIMEINTEGER = 0, NOTETOPVALUE = 0;
   int64_t NOTEDURATION = 0;
   std::string NOTETYPETEXT;  // the note writer's type text, kept to save allocations
   std::string NOTETEMPO, NOTETEMPOOLD;
@@ -88,6 +103,9 @@ struct ConversionState {
   bool BEAMS = true;
   int64_t QUARTERCOUNT = 0, QUARTERCOUNTOLD = 0;
   bool TRIOLS = false, TRIOLSNEW = false;
+
+  std::array<LineCut, 8> CUTS;  // the lines cut last
+  size_t CUTNEXT = 0;
 
   // Time count.
   int64_t TIMETICK = 0, TIMETICKNEW = 0;

@@ -9,8 +9,8 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+}  // namespace
 
-// Length of the character reference that begins at text[0] == '&', or 0.
 size_t referenceLength(std::string_view text) {
   size_t i = 1;
   if (i < text.size() && text[i] == '#') {
@@ -29,7 +29,6 @@ size_t referenceLength(std::string_view text) {
   }
   return i < text.size() && text[i] == ';' ? i + 1 : 0;
 }
-}  // namespace
 
 std::string_view STRIP(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -91,26 +90,6 @@ std::string COMMATOPOINT(std::string_view s) {
     if (c == ',') c = '.';
   }
   return r;
-}
-
-void appendXmlEscaped(std::string& out, std::string_view text, bool attribute) {
-  size_t done = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    const char* with = nullptr;
-    if (c == '<') {
-      with = "&lt;";
-    } else if (c == '&' && referenceLength(text.substr(i)) == 0) {
-      with = "&amp;";
-    } else if (c == '"' && attribute) {
-      with = "&quot;";
-    }
-    if (!with) continue;
-    out.append(text.substr(done, i - done));
-    out.append(with);
-    done = i + 1;
-  }
-  out.append(text.substr(done));
 }
 
 std::string formatG15(double x) {

@@ -23,10 +23,38 @@ int64_t STRINGFRACTION(std::string_view s);
 // Every "," replaced by ".".
 std::string COMMATOPOINT(std::string_view s);
 
-// Appends `text` for the document: "<" as "&lt;", an "&" that does not begin
-// a reference (&name; &#digits; &#xhex;) as "&amp;", and in an attribute
-// value '"' as "&quot;". All other bytes are copied unchanged.
-void appendXmlEscaped(std::string& out, std::string_view text, bool attribute);
+// Length of the character reference (&name; &#digits; &#xhex;) that begins
+// at text[0] == '&', or 0 when it begins none.
+size_t referenceLength(std::string_view text);
+
+// Hands `text` to `out` piece by piece as it goes into the document: "<" as
+// "&lt;", an "&" that does not begin a reference as "&amp;", and in an
+// attribute value '"' as "&quot;". All other bytes are copied unchanged.
+template <class Out>
+void writeXmlEscaped(Out&& out, std::string_view text, bool attribute) {
+  size_t done = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    std::string_view with;
+    if (c == '<') {
+      with = "&lt;";
+    } else if (c == '&' && referenceLength(text.substr(i)) == 0) {
+      with = "&amp;";
+    } else if (c == '"' && attribute) {
+      with = "&quot;";
+    } else {
+      continue;
+    }
+    out(text.substr(done, i - done));
+    out(with);
+    done = i + 1;
+  }
+  out(text.substr(done));
+}
+
+inline void appendXmlEscaped(std::string& out, std::string_view text, bool attribute) {
+  writeXmlEscaped([&out](std::string_view piece) { out.append(piece); }, text, attribute);
+}
 
 // A double as C's "%.15g" prints it, always with "." as decimal separator.
 std::string formatG15(double x);

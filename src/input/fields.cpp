@@ -1,5 +1,7 @@
 #include "input/fields.h"
 
+#include <algorithm>
+
 #include "driver/text.h"
 
 namespace sorvik {
@@ -23,14 +25,57 @@ std::string_view FIELD(const ConversionState& cs, std::string_view S, int k) {
   return S.substr(p[k - 2], p[k - 1] - p[k - 2] - 1);
 }
 
-void CUTTIMINGFIELDS(ConversionState& cs, std::string_view S) {
-  cs.NOTECODE = STRINGTOINT(STRIP(FIELD(cs, S, 1)));
-  cs.NOTEPITCH.assign(FIELD(cs, S, 2));
-  cs.NOTELENGTH = STRINGTOINT(FIELD(cs, S, 3));
-  cs.NOTEDIVISION = STRINGTOINT(FIELD(cs, S, 4));
-  cs.NOTETIME.assign(FIELD(cs, S, 10));
+namespace {
+
+// The most recent cuts are looked at first.
+LineCut* findCut(ConversionState& cs, std::string_view S) {
+  const size_t n = cs.CUTS.size();
+  for (size_t back = 1; back <= n; ++back) {
+    LineCut& cut = cs.CUTS[(cs.CUTNEXT - back) % n];
+    if (cut.line.size() == S.size() && !S.empty() && cut.line == S) return &cut;
+  }
+  return nullptr;
 }
 
-int64_t LEADINGCODE(std::string_view S, int64_t P) { return P > 0 ? STRINGTOINT(S.substr(0, P - 1)) : 0; }
+}  // namespace
+
+const LineCut* CUTLINE(ConversionState& cs, std::string_view S, int64_t& tabs) {
+  if (LineCut* cut = findCut(cs, S)) {
+    std::copy(cut->positions.begin(), cut->positions.end(), cs.TABPOSITIONS.begin());
+    tabs = 9;
+    return cut;
+  }
+  tabs = SCANTABS(cs, S);
+  if (tabs != 9) return nullptr;
+  LineCut& cut = cs.CUTS[cs.CUTNEXT++ % cs.CUTS.size()];
+  cut.line.assign(S);
+  std::copy(cs.TABPOSITIONS.begin(), cs.TABPOSITIONS.begin() + 9, cut.positions.begin());
+  std::string_view code = STRIP(FIELD(cs, S, 1));
+  cut.code = STRINGTOINT(code);
+  cut.codeBlank = code.empty();
+  cut.length = STRINGTOINT(FIELD(cs, S, 3));
+  cut.division = STRINGTOINT(FIELD(cs, S, 4));
+  cut.legato = STRINGTOINT(FIELD(cs, S, 5));
+  cut.bas = STRINGTOINT(FIELD(cs, S, 6));
+  cut.top = STRINGTOINT(FIELD(cs, S, 7));
+  cut.timeScaled = STRINGFRACTION(FIELD(cs, S, 10));
+  cut.timeInteger = STRINGTOINT(FIELD(cs, S, 10));
+  return &cut;
+}
+
+void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S) {
+  cs.NOTECODE = cut.code;
+  cs.NOTEPITCH.assign(FIELD(cs, S, 2));
+  cs.NOTELENGTH = cut.length;
+  cs.NOTEDIVISION = cut.division;
+  cs.NOTETIME.assign(FIELD(cs, S, 10));
+  cs.NOTETIMESCALED = cut.timeScaled;
+  cs.NOTETIMEINTEGER = cut.timeInteger;
+}
+
+int64_t LEADINGCODE(ConversionState& cs, std::string_view S, int64_t P) {
+  if (const LineCut* cut = findCut(cs, S)) return cut->code;
+  return P > 0 ? STRINGTOINT(S.substr(0, P - 1)) : 0;
+}
 
 }  // namespace sorvik

@@ -15,11 +15,16 @@ int64_t SCANTABS(ConversionState& cs, std::string_view S);
 // Field k (1 to 10) of S, by the TAB positions of the last scan (nine TABs).
 std::string_view FIELD(const ConversionState& cs, std::string_view S, int k);
 
+// Cuts S when it has exactly nine TABs (TABPOSITIONS then describe it) and
+// returns its cut; otherwise returns nullptr with `tabs` counted and the
+// positions of the first 256 kept.
+const LineCut* CUTLINE(ConversionState& cs, std::string_view S, int64_t& tabs);
+
 // The fields the time count and the beaming read: code, pitch, length,
 // division and position.
-void CUTTIMINGFIELDS(ConversionState& cs, std::string_view S);
+void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S);
 
 // The code before the first TAB (P is its position, 0 when there is none).
-int64_t LEADINGCODE(std::string_view S, int64_t P);
+int64_t LEADINGCODE(ConversionState& cs, std::string_view S, int64_t P);
 
 }  // namespace sorvik

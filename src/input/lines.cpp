@@ -26,7 +26,13 @@ bool isAcceptedCode(int64_t code) {
 }
 
 // Checks the TAB count while it scans: a tenth TAB stops the run at once.
-void checkTabs(ConversionState& cs, const std::string& S) {
+// Returns the cut of a line with nine TABs.
+const LineCut& checkTabs(ConversionState& cs, const std::string& S) {
+  int64_t tabs;
+  if (const LineCut* cut = CUTLINE(cs, S, tabs)) {
+    cs.TABCOUNT = 9;
+    return *cut;
+  }
   cs.TABCOUNT = 0;
   for (size_t at = 0; at < S.size(); ++at) {
     if (S[at] != '\t') continue;
@@ -40,7 +46,6 @@ void checkTabs(ConversionState& cs, const std::string& S) {
         },
         cs.FILENAMEIN);
   }
-  if (cs.TABCOUNT == 9) return;
   bool atEnd = cs.DATAIN.atEnd();
   ASSERTSORVIK(
       cs, false,
@@ -50,6 +55,7 @@ void checkTabs(ConversionState& cs, const std::string& S) {
                      : S + ": Wrong number of TAB-characters(" + count + ") in line";
       },
       cs.FILENAMEIN);
+  throw RunEnd{1};  // not reached: the report above ends the run
 }
 
 void changeBeatAfterHead(ConversionState& cs) {
@@ -107,7 +113,7 @@ void processSongName(ConversionState& cs, std::string_view S) {
 void PROCESSONELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
   if (S.empty()) return;
   ++cs.LINENUMBER;
-  checkTabs(cs, S);
+  const LineCut& cut = checkTabs(cs, S);
   if (cs.LINENUMBER == 1) {
     // The first line carries the time signature only.
     cs.MUSICXMLHEADERISWRITTEN = false;
@@ -115,15 +121,14 @@ void PROCESSONELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
     cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 2)));
     return;
   }
-  std::string_view code = STRIP(FIELD(cs, S, 1));
-  cs.NOTECODE = code.empty() ? 9 : STRINGTOINT(code);
+  cs.NOTECODE = cut.codeBlank ? 9 : cut.code;
   switch (cs.NOTECODE) {
     case 0: return;
     case 60: processSongName(cs, S); return;
     case 50: case 51: case 52: case 56: case 57: case 58: case 59: processSongData(cs, S); return;
   }
   if (inNoteCodes(cs.NOTECODE)) {
-    PROCESSNOTELINE(cs, S, BEAM);
+    PROCESSNOTELINE(cs, S, cut, BEAM);
     return;
   }
   ASSERTSORVIK(cs, cs.NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);

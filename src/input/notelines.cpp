@@ -36,16 +36,19 @@ constexpr ByteSet kBarlineSigns("()[]:$");
 constexpr ByteSet kSegnoSigns("[<");
 constexpr ByteSet kCross("Xx");
 
-void storeFields(ConversionState& cs, std::string_view S) {
+void storeFields(ConversionState& cs, std::string_view S, const LineCut& cut) {
   cs.NOTEPITCH.assign(FIELD(cs, S, 2));
-  cs.NOTELENGTH = STRINGTOINT(FIELD(cs, S, 3));
-  cs.NOTEDIVISION = STRINGTOINT(FIELD(cs, S, 4));
-  cs.NOTELEGATO = STRINGTOINT(FIELD(cs, S, 5));
-  cs.NOTEBAS = STRINGTOINT(FIELD(cs, S, 6));
+  cs.NOTELENGTH = cut.length;
+  cs.NOTEDIVISION = cut.division;
+  cs.NOTELEGATO = cut.legato;
+  cs.NOTEBAS = cut.bas;
   cs.NOTETOP.assign(FIELD(cs, S, 7));
   cs.NOTETEXT1.assign(FIELD(cs, S, 8));
   cs.NOTETEXT2.assign(FIELD(cs, S, 9));
   cs.NOTETIME.assign(FIELD(cs, S, 10));
+  cs.NOTETIMESCALED = cut.timeScaled;
+  cs.NOTETIMEINTEGER = cut.timeInteger;
+  cs.NOTETOPVALUE = cut.top;
 }
 
 // A rest must have a positive length that is a whole number of divisions.
@@ -63,7 +66,7 @@ void writeRest(ConversionState& cs) {
 
 // A marker line with legato 100 and no barline sign stands for a rest.
 void specialRest(ConversionState& cs) {
-  if (contains(cs.NOTETIME, ".")) cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+  if (contains(cs.NOTETIME, ".")) cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
   if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
     // Numbering goes on from here, but the rest stays in the open measure.
     cs.MEASURENUMBEROFFSET = saturatingAdd64(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
@@ -79,7 +82,7 @@ void specialRest(ConversionState& cs) {
 void markers(ConversionState& cs) {
   const std::string& t1 = cs.NOTETEXT1;
   const std::string& t2 = cs.NOTETEXT2;
-  cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+  cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
   if (contains(t2, ":")) MUSICXMLREPEATEND(cs);
 
   static constexpr std::string_view kStops[] = {"1)", "2)", "3)"};
@@ -121,11 +124,11 @@ void markers(ConversionState& cs) {
 // length whose position has no "." ends on the bar line of the next measure.
 void placeInMeasure(ConversionState& cs) {
   if (contains(cs.NOTETIME, ".")) {
-    cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+    cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
   } else if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH == 0) {
-    cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME);
+    cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
   } else if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH > 0) {
-    cs.MEASURENUMBER = STRINGTOINT(cs.NOTETIME) - 1;
+    cs.MEASURENUMBER = cs.NOTETIMEINTEGER - 1;
   }
   CHECKMEASURE(cs);
 }
@@ -229,15 +232,15 @@ void breakUnmeasured(ConversionState& cs) {
 }
 
 void wedgeEnd(ConversionState& cs) {
-  int64_t top = STRINGTOINT(cs.NOTETOP);
+  int64_t top = cs.NOTETOPVALUE;
   if (top == 125) MUSICXMLCRESCENDODIMINUENDOEND(cs);
   if (top == 2) MUSICXMLCRESCENDODIMINUENDOEND(cs);
 }
 
 }  // namespace
 
-void PROCESSNOTELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
-  storeFields(cs, S);
+void PROCESSNOTELINE(ConversionState& cs, const std::string& S, const LineCut& cut, TBEAM BEAM) {
+  storeFields(cs, S, cut);
   if (containsAny(S, kMarkerSigns) || containsAny(cs.NOTETEXT2, kCross)) {
     if (!containsAny(S, kBarlineSigns) && cs.NOTELEGATO == 100) {
       specialRest(cs);
