@@ -38,7 +38,9 @@ inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (ec) break;
-    if (it->is_regular_file() || it->is_symlink()) {
+    if (it->is_symlink()) {  // its target, never what it leads to (a device, say)
+      files[fs::relative(it->path(), root).generic_string()] = std::string("-> ") + fs::read_symlink(it->path(), ec).string();
+    } else if (it->is_regular_file()) {
       std::ifstream f(it->path(), std::ios::binary);
       std::ostringstream s;
       s << f.rdbuf();
