@@ -76,7 +76,9 @@ std::vector<Variant> variants(std::initializer_list<const char*> switches) {
 
 std::string variantName(const testing::TestParamInfo<Variant>& info) {
   const Variant& v = info.param;
-  return testName(v.song.stem().string() + (v.variantSwitch.empty() ? "" : "_" + v.variantSwitch.substr(1)));
+  std::string name = v.song.stem().string();
+  if (!v.variantSwitch.empty()) name += "_" + v.variantSwitch;
+  return testName(name);
 }
 
 // Converts the song of the variant into dir; the document's path.
