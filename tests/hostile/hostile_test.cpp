@@ -214,9 +214,10 @@ TEST(ClosedInput, WaitsEndAtOnce) {
 
 // --- files that cannot be written or read -----------------------------------------
 
-// The output cannot be created (a folder has its name) or written (it leads
-// to a device that is always full), or the input cannot be read (it is a
-// folder): one line naming the file, status 1, nothing else written.
+// The output cannot be created (a folder has its name, or its folder is
+// /proc) or written (it leads to a device that is always full), or the input
+// cannot be read (it is a folder): one line naming the file, status 1,
+// nothing else written.
 TEST(Files, OutputOrInputUnusable) {
   const std::string score = head() + note("la4", 1, 1, "1") + "\n";
   {
@@ -239,6 +240,17 @@ TEST(Files, OutputOrInputUnusable) {
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.out.find("s.xml")) << r.out;
     EXPECT_EQ(std::string::npos, r.out.find("Lines:")) << r.out;
+  }
+  {
+    SCOPED_TRACE("output folder not writable, even for root: /proc");
+    Sandbox box;
+    box.put("Errors/.keep", "");
+    RunResult r = box.run({"/proc/version", "-q"}, {});
+    EXPECT_EQ(1, r.status);
+    const std::string progress = "Reading /proc/version\nWriting to /proc/versionxml\n";
+    EXPECT_EQ(progress, r.out.substr(0, progress.size()));
+    EXPECT_NE(std::string::npos, r.out.find("/proc/versionxml", progress.size())) << r.out;
+    EXPECT_EQ(1, std::count(r.out.begin() + progress.size(), r.out.end(), '\n')) << r.out;
   }
   {
     SCOPED_TRACE("input is a folder");

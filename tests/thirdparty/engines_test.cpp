@@ -101,6 +101,9 @@ const std::regex kMuseScoreChatter("determineBarLineType: empty bar type|implici
 // Its reader knows only whole-number alters: every alter with decimals, such
 // as the 53-comma alters of makam notes (and "0.00000000"), is logged as
 // invalid, with a failed guess at a microtonal accidental for most values.
+// That is all it may say. The "-P" variant keeps decimals only where the
+// notes ask for them (quarter tones such as -0.5, the alter table of grace
+// notes such as -1.2), so there it says this a few times at most.
 const std::regex kNonIntegerAlter("invalid alter '-?[0-9]*\\.[0-9]+'$");
 const std::regex kFailedGuess("microtonalGuess: Guess for microtonal accidental corresponding to value -?[0-9.]+ failed\\.$");
 
