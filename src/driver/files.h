@@ -80,6 +80,7 @@ class LineWriter {
   static constexpr size_t kFlushAt = 1 << 16;
 
   void put(std::string_view s) {
+    if (s.empty()) return;  // an empty view may have no data at all
     if (s.size() <= kCapacity - len_) {
       std::memcpy(buf_.get() + len_, s.data(), s.size());
       len_ += s.size();
