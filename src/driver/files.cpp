@@ -55,7 +55,7 @@ void LineReader::readLine(std::string& line) {
   }
 }
 
-LineWriter::LineWriter() : buf_(std::make_unique<char[]>(kCapacity)) {}
+LineWriter::LineWriter() : buf_(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
 
 LineWriter::~LineWriter() {
   if (file_) std::fclose(file_);

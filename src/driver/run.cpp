@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 #include <string_view>
+#include <utility>
 
 #include "driver/diagnostics.h"
 #include "driver/state.h"
@@ -74,9 +75,9 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 // Reads the next line into S, counts it and adds its note value to the time count.
 void readNextLine(ConversionState& cs) {
-  cs.DATAIN.readLine(cs.S);
-  ++cs.LINENUMBERIN;
-  size_t tab = cs.S.find('\t');
+  cs.DATAIN.readLine(cs.S.text);
+  cs.S.read = ++cs.LINENUMBERIN;
+  size_t tab = cs.S.text.find('\t');
   cs.P = tab == std::string::npos ? 0 : static_cast<int64_t>(tab) + 1;
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
@@ -90,7 +91,7 @@ bool isNoteLine(ConversionState& cs) { return cs.P > 0 && inNoteCodes(LEADINGCOD
 
 // Cuts the fields of S for the beaming; returns its TAB count.
 int64_t cutNoteLine(ConversionState& cs) {
-  if (const LineCut* cut = CUTLINE(cs, cs.S, cs.TABCOUNT)) CUTTIMINGFIELDS(cs, *cut, cs.S);
+  if (const LineCut* cut = CUTLINE(cs, cs.S, cs.TABCOUNT)) CUTTIMINGFIELDS(cs, *cut, cs.S.text);
   return cs.TABCOUNT;
 }
 
@@ -164,7 +165,7 @@ void handleGroupEnd(ConversionState& cs) {
                        cs.NOTELENGTH > 0 && isShort(cs);
   if (mayBeginGroup) {
     cs.NEXTLINE = cs.S;
-    cs.P = static_cast<int64_t>(cs.S.find('\t')) + 1;
+    cs.P = static_cast<int64_t>(cs.S.text.find('\t')) + 1;
     CHECKTIMEVALUES(cs, cs.S, cs.P);
     cs.S.clear();
   } else {
@@ -182,7 +183,7 @@ void mainLoop(ConversionState& cs) {
       cs.TRIOLS = cs.TRIOLSNEW;
       cs.TRIOLSNEW = TRIOLCASE(cs.NOTELENGTH, cs.NOTEDIVISION);
     } else {
-      cs.S.swap(cs.NEXTLINE);
+      std::swap(cs.S, cs.NEXTLINE);
       cs.NEXTLINE.clear();
     }
     collectGroup(cs);
@@ -232,8 +233,8 @@ int convert(ConversionState& cs) {
   cs.SONGTYPE.clear();
   cs.NEWSONGTYPE.clear();
   if (!cs.DATAIN.atEnd()) {
-    cs.DATAIN.readLine(cs.S);
-    ++cs.LINENUMBERIN;
+    cs.DATAIN.readLine(cs.S.text);
+    cs.S.read = ++cs.LINENUMBERIN;
     PROCESSONELINE(cs, cs.S, NOBEAM);
   }
   cs.MEASURENUMBER = 0;
@@ -250,7 +251,9 @@ int convert(ConversionState& cs) {
 }  // namespace
 
 int runConverter(const std::vector<std::string>& args, std::ostream& console, std::istream& keyboard) {
-  auto cs = std::make_unique<ConversionState>();
+  // Default-initialised, not value-initialised: the file buffers inside
+  // need no zeroing, which matters when a collection starts one process a song.
+  std::unique_ptr<ConversionState> cs(new ConversionState);
   cs->ARGS = args;
   cs->CONSOLE = &console;
   cs->KEYBOARD = &keyboard;

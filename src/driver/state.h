@@ -39,10 +39,20 @@ struct TOLDKEY {
 constexpr int MEASURESLOTS = 1001;  // lines a beam group may hold
 constexpr int TABSLOTS = 256;       // TAB positions kept per line
 
+// A line of the input as read: its text, and the number of the read that
+// brought it. Copies keep the number, so what is worked out from the text
+// once is found again by it.
+struct InputLine {
+  std::string text;
+  int64_t read = 0;
+  bool empty() const { return text.empty(); }
+  void clear() { text.clear(); }
+};
+
 // A line with nine TABs as cut once: the time count, the look-ahead and the
 // interpreter each look at the same few lines.
 struct LineCut {
-  std::string line;
+  int64_t read = 0;  // the read that brought the line; 0 for none
   std::array<int64_t, 9> positions{};
   int64_t code = 0;        // field 1 as a number
   bool codeBlank = false;  // field 1 holds nothing but blanks
@@ -68,7 +78,7 @@ struct ConversionState {
   int64_t MEASURENUMBER = 0, MEASURENUMBEROLD = 0, MEASURENUMBEROFFSET = 0;
 
   // The line being handled.
-  std::string S;
+  InputLine S;
   int64_t P = 0;
   int64_t TABCOUNT = 0;
   std::array<int64_t, TABSLOTS> TABPOSITIONS{};
@@ -97,15 +107,14 @@ struct ConversionState {
   TOLDKEY PREDEFINEDOLDKEY, CURRENTOLDKEY;
 
   // Beam-group look-ahead.
-  std::vector<std::string> MEASURE = std::vector<std::string>(MEASURESLOTS);
+  std::vector<InputLine> MEASURE = std::vector<InputLine>(MEASURESLOTS);
   int64_t MEASUREINDEXIN = 0, MEASUREINDEXOUT = 0;
-  std::string NEXTLINE;
+  InputLine NEXTLINE;
   bool BEAMS = true;
   int64_t QUARTERCOUNT = 0, QUARTERCOUNTOLD = 0;
   bool TRIOLS = false, TRIOLSNEW = false;
 
-  std::array<LineCut, 8> CUTS;  // the lines cut last
-  size_t CUTNEXT = 0;
+  std::array<LineCut, 16> CUTS;  // the lines cut last, by read number
 
   // Time count.
   int64_t TIMETICK = 0, TIMETICKNEW = 0;

@@ -25,41 +25,28 @@ std::string_view FIELD(const ConversionState& cs, std::string_view S, int k) {
   return S.substr(p[k - 2], p[k - 1] - p[k - 2] - 1);
 }
 
-namespace {
-
-// The most recent cuts are looked at first.
-LineCut* findCut(ConversionState& cs, std::string_view S) {
-  const size_t n = cs.CUTS.size();
-  for (size_t back = 1; back <= n; ++back) {
-    LineCut& cut = cs.CUTS[(cs.CUTNEXT - back) % n];
-    if (cut.line.size() == S.size() && !S.empty() && cut.line == S) return &cut;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
-const LineCut* CUTLINE(ConversionState& cs, std::string_view S, int64_t& tabs) {
-  if (LineCut* cut = findCut(cs, S)) {
-    std::copy(cut->positions.begin(), cut->positions.end(), cs.TABPOSITIONS.begin());
+const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& tabs) {
+  LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
+  if (cut.read == S.read && S.read != 0) {
+    std::copy(cut.positions.begin(), cut.positions.end(), cs.TABPOSITIONS.begin());
     tabs = 9;
-    return cut;
+    return &cut;
   }
-  tabs = SCANTABS(cs, S);
+  std::string_view text = S.text;
+  tabs = SCANTABS(cs, text);
   if (tabs != 9) return nullptr;
-  LineCut& cut = cs.CUTS[cs.CUTNEXT++ % cs.CUTS.size()];
-  cut.line.assign(S);
+  cut.read = S.read;
   std::copy(cs.TABPOSITIONS.begin(), cs.TABPOSITIONS.begin() + 9, cut.positions.begin());
-  std::string_view code = STRIP(FIELD(cs, S, 1));
+  std::string_view code = STRIP(FIELD(cs, text, 1));
   cut.code = STRINGTOINT(code);
   cut.codeBlank = code.empty();
-  cut.length = STRINGTOINT(FIELD(cs, S, 3));
-  cut.division = STRINGTOINT(FIELD(cs, S, 4));
-  cut.legato = STRINGTOINT(FIELD(cs, S, 5));
-  cut.bas = STRINGTOINT(FIELD(cs, S, 6));
-  cut.top = STRINGTOINT(FIELD(cs, S, 7));
-  cut.timeScaled = STRINGFRACTION(FIELD(cs, S, 10));
-  cut.timeInteger = STRINGTOINT(FIELD(cs, S, 10));
+  cut.length = STRINGTOINT(FIELD(cs, text, 3));
+  cut.division = STRINGTOINT(FIELD(cs, text, 4));
+  cut.legato = STRINGTOINT(FIELD(cs, text, 5));
+  cut.bas = STRINGTOINT(FIELD(cs, text, 6));
+  cut.top = STRINGTOINT(FIELD(cs, text, 7));
+  cut.timeScaled = STRINGFRACTION(FIELD(cs, text, 10));
+  cut.timeInteger = STRINGTOINT(FIELD(cs, text, 10));
   return &cut;
 }
 
@@ -73,9 +60,10 @@ void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S
   cs.NOTETIMEINTEGER = cut.timeInteger;
 }
 
-int64_t LEADINGCODE(ConversionState& cs, std::string_view S, int64_t P) {
-  if (const LineCut* cut = findCut(cs, S)) return cut->code;
-  return P > 0 ? STRINGTOINT(S.substr(0, P - 1)) : 0;
+int64_t LEADINGCODE(ConversionState& cs, const InputLine& S, int64_t P) {
+  const LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
+  if (cut.read == S.read && S.read != 0) return cut.code;
+  return P > 0 ? STRINGTOINT(std::string_view(S.text).substr(0, P - 1)) : 0;
 }
 
 }  // namespace sorvik

@@ -18,13 +18,13 @@ std::string_view FIELD(const ConversionState& cs, std::string_view S, int k);
 // Cuts S when it has exactly nine TABs (TABPOSITIONS then describe it) and
 // returns its cut; otherwise returns nullptr with `tabs` counted and the
 // positions of the first 256 kept.
-const LineCut* CUTLINE(ConversionState& cs, std::string_view S, int64_t& tabs);
+const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& tabs);
 
 // The fields the time count and the beaming read: code, pitch, length,
 // division and position.
 void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S);
 
 // The code before the first TAB (P is its position, 0 when there is none).
-int64_t LEADINGCODE(ConversionState& cs, std::string_view S, int64_t P);
+int64_t LEADINGCODE(ConversionState& cs, const InputLine& S, int64_t P);
 
 }  // namespace sorvik

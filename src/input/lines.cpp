@@ -27,12 +27,13 @@ bool isAcceptedCode(int64_t code) {
 
 // Checks the TAB count while it scans: a tenth TAB stops the run at once.
 // Returns the cut of a line with nine TABs.
-const LineCut& checkTabs(ConversionState& cs, const std::string& S) {
+const LineCut& checkTabs(ConversionState& cs, const InputLine& line) {
   int64_t tabs;
-  if (const LineCut* cut = CUTLINE(cs, S, tabs)) {
+  if (const LineCut* cut = CUTLINE(cs, line, tabs)) {
     cs.TABCOUNT = 9;
     return *cut;
   }
+  const std::string& S = line.text;
   cs.TABCOUNT = 0;
   for (size_t at = 0; at < S.size(); ++at) {
     if (S[at] != '\t') continue;
@@ -110,10 +111,11 @@ void processSongName(ConversionState& cs, std::string_view S) {
 
 }  // namespace
 
-void PROCESSONELINE(ConversionState& cs, const std::string& S, TBEAM BEAM) {
+void PROCESSONELINE(ConversionState& cs, const InputLine& line, TBEAM BEAM) {
+  const std::string& S = line.text;
   if (S.empty()) return;
   ++cs.LINENUMBER;
-  const LineCut& cut = checkTabs(cs, S);
+  const LineCut& cut = checkTabs(cs, line);
   if (cs.LINENUMBER == 1) {
     // The first line carries the time signature only.
     cs.MUSICXMLHEADERISWRITTEN = false;

@@ -8,7 +8,7 @@
 
 namespace sorvik {
 
-void PROCESSONELINE(ConversionState& cs, const std::string& S, TBEAM BEAM);
+void PROCESSONELINE(ConversionState& cs, const InputLine& S, TBEAM BEAM);
 
 // Note, rest and marker lines: the fields are cut, NOTECODE is a note code.
 void PROCESSNOTELINE(ConversionState& cs, const std::string& S, const LineCut& cut, TBEAM BEAM);

@@ -1,5 +1,7 @@
 #include "model/duration.h"
 
+#include <array>
+
 #include "driver/diagnostics.h"
 #include "model/names.h"
 
@@ -14,7 +16,30 @@ bool TRIOLCASE(int64_t L, int64_t D) {
   return D == 3;
 }
 
+namespace {
+void noteType(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& out);
+}  // namespace
+
 void MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& out) {
+  // A song has few note values: each type text is made once and kept.
+  struct Memo {
+    int64_t L = 0, D = 0;
+    bool CUE = false;
+    std::string text;  // empty for none
+  };
+  static std::array<Memo, 32> memo;
+  Memo& slot = memo[static_cast<uint64_t>(L * 31 + D * 7 + CUE) % memo.size()];
+  if (slot.text.empty() || slot.L != L || slot.D != D || slot.CUE != CUE) {
+    noteType(cs, L, D, CUE, out);
+    slot = Memo{L, D, CUE, out};
+  } else {
+    out = slot.text;
+  }
+}
+
+namespace {
+
+void noteType(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& out) {
   while (D != 0 && D % 3 == 0 && L % 3 == 0) {
     D /= 3;
     L /= 3;
@@ -44,6 +69,8 @@ void MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE, st
   if (triplet) out.append("&").append(TRIPLETMODIFICATION);
   if (CUE) out.insert(5, " size=\"cue\"");
 }
+
+}  // namespace
 
 void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION) {
   cs.DATAOUT.line("<note>");

@@ -27,7 +27,41 @@ constexpr int64_t kNoName = 32768;
 
 }  // namespace
 
+namespace {
+
+Pitch readPitch(ConversionState& cs, std::string_view token, bool grace);
+
+// Songs use a dozen pitches many times: tokens of up to seven bytes are read
+// once and kept (only tokens that read without error).
+struct PitchMemo {
+  uint64_t key = 0;  // the token's bytes, its length and the grace flag; 0 for none
+  Pitch pitch;
+};
+
+uint64_t memoKey(std::string_view token, bool grace) {
+  if (token.empty() || token.size() > 7) return 0;
+  uint64_t key = token.size() | (grace ? 8u : 0u);
+  for (size_t i = 0; i < token.size(); ++i) key |= static_cast<uint64_t>(static_cast<unsigned char>(token[i])) << (8 * (i + 1));
+  return key;
+}
+
+}  // namespace
+
 Pitch READPITCH(ConversionState& cs, std::string_view token, bool grace) {
+  static std::array<PitchMemo, 64> memo;
+  uint64_t key = memoKey(token, grace);
+  if (key == 0) return readPitch(cs, token, grace);
+  PitchMemo& slot = memo[(key * 0x9E3779B97F4A7C15ull) >> 58];
+  if (slot.key != key) {
+    slot.pitch = readPitch(cs, token, grace);
+    slot.key = key;
+  }
+  return slot.pitch;
+}
+
+namespace {
+
+Pitch readPitch(ConversionState& cs, std::string_view token, bool grace) {
   ASSERTSORVIK(cs, !token.empty(), "Missing note", cs.FILENAMEIN);
   size_t at = 0;
   while (at + 1 < token.size() && !isDigit(token[at])) ++at;
@@ -75,6 +109,8 @@ Pitch READPITCH(ConversionState& cs, std::string_view token, bool grace) {
   return p;
 }
 
+}  // namespace
+
 namespace {
 std::string formatAlter(const Pitch& pitch, bool grace) {
   double step = static_cast<double>(NOTESTEPS[pitch.step - 'A']);
@@ -87,9 +123,9 @@ std::string formatAlter(const Pitch& pitch, bool grace) {
 }  // namespace
 
 const std::string& ALTERTEXT(const Pitch& pitch, bool grace) {
-  // Whatever the token holds, a comma value lies within -207..256; each text
-  // is formatted once and kept, as songs use few pitches many times.
-  constexpr int64_t kLow = -256, kHigh = 320;
+  // Each text within an octave or so of the names is formatted once and kept,
+  // as songs use few pitches many times; others are formatted each time.
+  constexpr int64_t kLow = -64, kHigh = 128;
   static std::array<std::unique_ptr<std::string[]>, 14> cache;
   if (pitch.commas < kLow || pitch.commas > kHigh) {
     static std::string outside;
