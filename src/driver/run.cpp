@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <istream>
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <string_view>
@@ -101,17 +102,26 @@ bool isShort(const ConversionState& cs) {
          static_cast<__int128>(cs.NOTEDIVISION) * SCALE / 8 >= static_cast<__int128>(cs.NOTELENGTH) * SCALE;
 }
 
+// Truncating division, in 64 bits when both numbers fit (the usual case,
+// and much faster than 128 bits).
+__int128 divide(__int128 a, __int128 b) {
+  constexpr __int128 kMax = std::numeric_limits<int64_t>::max();
+  if (a <= kMax && a > -kMax && b <= kMax && b > -kMax) return static_cast<int64_t>(a) / static_cast<int64_t>(b);
+  return a / b;
+}
+
 // The number of whole quarter-measures before the start of the note, from
 // its stated end position; the 10 keeps a start on a boundary from rounding down.
 void quarterIndex(ConversionState& cs) {
   if (cs.NOTETIME.empty()) return;
   __int128 q = cs.NOTETIMESCALED;
   if (cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0 && cs.BEATS > 0) {
-    q = q + 10 - static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE / (static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
+    q = q + 10 - divide(static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE,
+                        static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
   } else {
     q = q - 10;
   }
-  cs.QUARTERCOUNT = clampTo64(q * 4 / SCALE);
+  cs.QUARTERCOUNT = clampTo64(divide(q * 4, SCALE));
 }
 
 // Collects short notes of one quarter (or one half) of the measure, and runs
