@@ -69,17 +69,22 @@ bool LineWriter::open(const std::string& path) {
   return file_ != nullptr;
 }
 
+char* LineWriter::append(char* at, XmlText t) {
+  writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, false);
+  return at;
+}
+char* LineWriter::append(char* at, XmlAttribute t) {
+  writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, true);
+  return at;
+}
+
+char* LineWriter::appendNumber(char* at, int64_t n) { return std::to_chars(at, at + 20, n).ptr; }
+
 void LineWriter::put(XmlText t) {
   writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, false);
 }
 void LineWriter::put(XmlAttribute t) {
   writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, true);
-}
-
-void LineWriter::putNumber(int64_t n) {
-  char digits[24];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-  put(std::string_view(digits, static_cast<size_t>(end - digits)));
 }
 
 // A piece larger than the room left (a long lyric, say): out it goes.

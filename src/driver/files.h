@@ -61,11 +61,22 @@ class LineWriter {
 
   bool open(const std::string& path);  // false with errno set
   bool isOpen() const { return file_ != nullptr; }
-  // Writes the parts joined, then the document's line end CR LF.
+  // Writes the parts joined, then the document's line end CR LF. A part may
+  // be a literal, a string or string_view (not a bare char pointer, whose
+  // length is unknown), a character, a whole number, or XmlText / XmlAttribute.
   template <class... T>
   void line(const T&... parts) {
-    (put(parts), ...);
-    put("\r\n");
+    const size_t most = (bound(parts) + ... + 2);
+    if (most <= kCapacity - len_) {
+      // Room for the longest the line can be: no check per part.
+      char* at = buf_.get() + len_;
+      ((at = append(at, parts)), ...);
+      at = append(at, "\r\n");
+      len_ = static_cast<size_t>(at - buf_.get());
+    } else {
+      (put(parts), ...);
+      put("\r\n");
+    }
     if (len_ >= kFlushAt) flush();
   }
   // Writes each text of a table as one line.
@@ -76,9 +87,48 @@ class LineWriter {
   void close();  // flushes; throws IoFailure when the data cannot be written
 
  private:
+  // The most bytes a part can take in the document.
+  template <size_t N>
+  static constexpr size_t bound(const char (&)[N]) {
+    return N - 1;
+  }
+  static size_t bound(std::string_view s) { return s.size(); }
+  static size_t bound(const std::string& s) { return s.size(); }
+  static constexpr size_t bound(char) { return 1; }
+  static size_t bound(XmlText t) { return 6 * t.text.size(); }  // "&quot;" is the longest escape
+  static size_t bound(XmlAttribute t) { return 6 * t.text.size(); }
+  template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
+  static constexpr size_t bound(I) {
+    return 20;
+  }
+
   static constexpr size_t kCapacity = 1 << 17;
   static constexpr size_t kFlushAt = 1 << 16;
 
+  // Unchecked appends: the caller made sure of the room.
+  template <size_t N>
+  static char* append(char* at, const char (&s)[N]) {
+    std::memcpy(at, s, N - 1);
+    return at + N - 1;
+  }
+  static char* append(char* at, std::string_view s) {
+    if (!s.empty()) std::memcpy(at, s.data(), s.size());
+    return at + s.size();
+  }
+  static char* append(char* at, const std::string& s) { return append(at, std::string_view(s)); }
+  static char* append(char* at, char c) {
+    *at = c;
+    return at + 1;
+  }
+  static char* append(char* at, XmlText t);
+  static char* append(char* at, XmlAttribute t);
+  template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
+  static char* append(char* at, I n) {
+    return appendNumber(at, static_cast<int64_t>(n));
+  }
+  static char* appendNumber(char* at, int64_t n);
+
+  // Checked writes, for lines longer than the room left.
   void put(std::string_view s) {
     if (s.empty()) return;  // an empty view may have no data at all
     if (s.size() <= kCapacity - len_) {
@@ -89,20 +139,20 @@ class LineWriter {
     }
   }
   template <size_t N>
-  void put(const char (&s)[N]) {  // a literal: its length is known
+  void put(const char (&s)[N]) {
     put(std::string_view(s, N - 1));
   }
   void put(const std::string& s) { put(std::string_view(s)); }
-  void put(const char* s) { put(std::string_view(s)); }
   void put(char c) { put(std::string_view(&c, 1)); }
   void put(XmlText t);
   void put(XmlAttribute t);
   template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   void put(I n) {
-    putNumber(static_cast<int64_t>(n));
+    char digits[24];
+    put(std::string_view(digits, static_cast<size_t>(appendNumber(digits, static_cast<int64_t>(n)) - digits)));
   }
-  void putNumber(int64_t n);
   void putLong(std::string_view s);
+
   void flush();
   void writeOut(const char* data, size_t size);
 

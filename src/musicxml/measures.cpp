@@ -57,7 +57,7 @@ constexpr std::string_view kMetronomeOpen[] = {
     R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <metronome parentheses="no">)"};
 constexpr std::string_view kMetronomeClose[] = {R"(          </metronome>)", R"(        </direction-type>)"};
 
-void writeBarlineEnding(ConversionState& cs, int64_t I, const char* type) {
+void writeBarlineEnding(ConversionState& cs, int64_t I, std::string_view type) {
   cs.DATAOUT.line(R"(    <barline location="left">)");
   cs.DATAOUT.line(R"(      <ending number=")", I, R"(" type=")", type, R"("/>)");
   cs.DATAOUT.line(R"(        </barline>)");
@@ -101,7 +101,7 @@ void MUSICXMLCRESCENDO(ConversionState& cs) { cs.DATAOUT.lines(kCrescendo); }
 void MUSICXMLDIMINUENDO(ConversionState& cs) { cs.DATAOUT.lines(kDiminuendo); }
 void MUSICXMLCRESCENDODIMINUENDOEND(ConversionState& cs) { cs.DATAOUT.lines(kWedgeEnd); }
 
-void MUSICXMLDYNAMICS(ConversionState& cs, const char* S) {
+void MUSICXMLDYNAMICS(ConversionState& cs, std::string_view S) {
   cs.DATAOUT.lines(kDynamicsOpen);
   cs.DATAOUT.line("          <", S, "/>");
   cs.DATAOUT.lines(kDynamicsClose);

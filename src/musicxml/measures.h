@@ -26,7 +26,7 @@ void MUSICXMLSEGNORETURN(ConversionState& cs);
 void MUSICXMLCRESCENDO(ConversionState& cs);
 void MUSICXMLDIMINUENDO(ConversionState& cs);
 void MUSICXMLCRESCENDODIMINUENDOEND(ConversionState& cs);
-void MUSICXMLDYNAMICS(ConversionState& cs, const char* S);
+void MUSICXMLDYNAMICS(ConversionState& cs, std::string_view S);
 
 void MUSICXMLCHANGEBEAT(ConversionState& cs, int64_t BEATS, int64_t BEATTYPE);
 void MUSICXMLCHANGETEMPO(ConversionState& cs, const std::string& TEMPO, int64_t BEATTYPE);

@@ -126,18 +126,18 @@ void MUSICXMLNOTE(ConversionState& cs, const std::string& NOTE, int64_t NOTEDURA
 
   writeBeam(cs, BEAM);
   writeNotations(cs, SLUR, TIE, STACCATO, FERMAT, CODE);
-  MUSICXMLNOTELYRIC(cs, NOTETEXT1, "1");
-  MUSICXMLNOTELYRIC(cs, NOTETEXT2, "2");
+  MUSICXMLNOTELYRIC(cs, NOTETEXT1, '1');
+  MUSICXMLNOTELYRIC(cs, NOTETEXT2, '2');
   cs.DATAOUT.line("  </note>");
 }
 
-void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, const char* LYRICNUMBER) {
+void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, char LYRICNUMBER) {
   if (NOTETEXT.empty()) return;
-  cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, R"(">)");
   // A syllable that ends in a blank is continued by the next one.
-  cs.DATAOUT.line(NOTETEXT.back() == ' ' ? "      <syllabic>begin</syllabic>" : "      <syllabic>single</syllabic>");
-  cs.DATAOUT.line("      <text>", XmlText{NOTETEXT}, "</text>");
-  cs.DATAOUT.line("    </lyric>");
+  std::string_view syllabic = NOTETEXT.back() == ' ' ? "begin" : "single";
+  // Four lines, written as one (the line ends are in the literals).
+  cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, "\">\r\n      <syllabic>", syllabic,
+                  "</syllabic>\r\n      <text>", XmlText{NOTETEXT}, "</text>\r\n    </lyric>");
 }
 
 void MUSICXMLGRACENOTE(ConversionState& cs, const std::string& NOTE) {

@@ -15,7 +15,7 @@ void MUSICXMLNOTE(ConversionState& cs, const std::string& NOTE, int64_t NOTEDURA
                   const std::string& NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE);
 
-void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, const char* LYRICNUMBER);
+void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, char LYRICNUMBER);
 
 void MUSICXMLGRACENOTE(ConversionState& cs, const std::string& NOTE);
 
