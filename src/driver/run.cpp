@@ -78,8 +78,9 @@ bool sameFile(const std::string& a, const std::string& b) {
 void readNextLine(ConversionState& cs) {
   cs.DATAIN.readLine(cs.S.text);
   cs.S.read = ++cs.LINENUMBERIN;
-  size_t tab = cs.S.text.find('\t');
-  cs.P = tab == std::string::npos ? 0 : static_cast<int64_t>(tab) + 1;
+  int64_t tabs;
+  CUTLINE(cs, cs.S, tabs);  // places the TABs (and cuts the line for what follows)
+  cs.P = tabs > 0 ? cs.TABPOSITIONS[0] : 0;
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
 
@@ -144,13 +145,12 @@ void collectGroup(ConversionState& cs) {
                  (cs.TRIOLS && cs.TRIOLSNEW);
     }
     if (cs.BEAMS) {
-      cs.MEASURE[cs.MEASUREINDEXIN++] = cs.S;
+      // The line moves into the group; S takes the next one.
+      std::swap(cs.MEASURE[cs.MEASUREINDEXIN++], cs.S);
       readNextLine(cs);
       checkLine(cs);
       cs.NEXTLINE.clear();
       cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
-    } else {
-      cs.NEXTLINE = cs.S;
     }
   }
 }
@@ -164,25 +164,23 @@ void handOnGroup(ConversionState& cs) {
     for (int64_t i = 1; i < k - 1; ++i) PROCESSONELINE(cs, cs.MEASURE[i], BEAMCONTINUE);
     PROCESSONELINE(cs, cs.MEASURE[k - 1], BEAMEND);
   }
-  cs.NEXTLINE = cs.S;
 }
 
-// The line that ended the group: a short note may begin the next group,
-// anything else is handed on at once.
+// The line that ended the group: a short note may begin the next group (it
+// becomes NEXTLINE), anything else is handed on at once.
 void handleGroupEnd(ConversionState& cs) {
+  cs.NEXTLINE.clear();
   if (cs.S.empty()) return;
   bool mayBeginGroup = cutNoteLine(cs) == 9 && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
                        cs.NOTELENGTH > 0 && isShort(cs);
   if (mayBeginGroup) {
-    cs.NEXTLINE = cs.S;
-    cs.P = static_cast<int64_t>(cs.S.text.find('\t')) + 1;
+    cs.P = cs.TABPOSITIONS[0];
     CHECKTIMEVALUES(cs, cs.S, cs.P);
-    cs.S.clear();
+    std::swap(cs.NEXTLINE, cs.S);
   } else {
     PROCESSONELINE(cs, cs.S, NOBEAM);
-    cs.NEXTLINE.clear();
-    cs.S.clear();
   }
+  cs.S.clear();
 }
 
 void mainLoop(ConversionState& cs) {

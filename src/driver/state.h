@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/files.h"
@@ -59,6 +60,8 @@ struct LineCut {
   int64_t length = 0, division = 0, legato = 0, bas = 0;
   int64_t top = 0;                            // field 7 as a number
   int64_t timeScaled = 0, timeInteger = 0;  // field 10 as a fraction and as a number
+  bool markerSign = false;   // the line holds one of ()[]:$><{}+-
+  bool barlineSign = false;  // the line holds one of ()[]:$
 };
 
 struct ConversionState {
@@ -82,13 +85,14 @@ struct ConversionState {
   int64_t P = 0;
   int64_t TABCOUNT = 0;
   std::array<int64_t, TABSLOTS> TABPOSITIONS{};
+  // The fields of the line last cut. The texts are views into that line:
+  // they are read while it is handled, never after its text changes.
   int64_t NOTECODE = 0;
-  std::string NOTEPITCH;
-  int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTELEGATO = 0, NOTEBAS = 0;
-  std::string NOTETOP, NOTETEXT1, NOTETEXT2, NOTETIME;
-  // NOTETIME read as a scaled fraction and as an integer, and NOTETOP as an
-  // integer: set together with the texts, so that each is read once.
-  int64_t NOTETIMESCALED = 0, NOTETIMEINTEGER = 0, NOTETOPVALUE = 0;
+  std::string_view NOTEPITCH;
+  int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTELEGATO = 0, NOTEBAS = 0, NOTETOP = 0;
+  std::string_view NOTETEXT1, NOTETEXT2, NOTETIME;
+  // NOTETIME read as a scaled fraction and as an integer.
+  int64_t NOTETIMESCALED = 0, NOTETIMEINTEGER = 0;
   int64_t NOTEDURATION = 0;
   std::string NOTETYPETEXT;  // the note writer's type text, kept to save allocations
   std::string NOTETEMPO, NOTETEMPOOLD;

@@ -31,24 +31,21 @@ bool containsAny(std::string_view text, const ByteSet& set) {
   }
   return false;
 }
-constexpr ByteSet kMarkerSigns("()[]:$><{}+-");
-constexpr ByteSet kBarlineSigns("()[]:$");
 constexpr ByteSet kSegnoSigns("[<");
 constexpr ByteSet kCross("Xx");
 
 void storeFields(ConversionState& cs, std::string_view S, const LineCut& cut) {
-  cs.NOTEPITCH.assign(FIELD(cs, S, 2));
+  cs.NOTEPITCH = FIELD(cs, S, 2);
   cs.NOTELENGTH = cut.length;
   cs.NOTEDIVISION = cut.division;
   cs.NOTELEGATO = cut.legato;
   cs.NOTEBAS = cut.bas;
-  cs.NOTETOP.assign(FIELD(cs, S, 7));
-  cs.NOTETEXT1.assign(FIELD(cs, S, 8));
-  cs.NOTETEXT2.assign(FIELD(cs, S, 9));
-  cs.NOTETIME.assign(FIELD(cs, S, 10));
+  cs.NOTETOP = cut.top;
+  cs.NOTETEXT1 = FIELD(cs, S, 8);
+  cs.NOTETEXT2 = FIELD(cs, S, 9);
+  cs.NOTETIME = FIELD(cs, S, 10);
   cs.NOTETIMESCALED = cut.timeScaled;
   cs.NOTETIMEINTEGER = cut.timeInteger;
-  cs.NOTETOPVALUE = cut.top;
 }
 
 // A rest must have a positive length that is a whole number of divisions.
@@ -80,17 +77,17 @@ void specialRest(ConversionState& cs) {
 // Closing signs go into the open measure; opening signs open the measure the
 // position names and stand at its start.
 void markers(ConversionState& cs) {
-  const std::string& t1 = cs.NOTETEXT1;
-  const std::string& t2 = cs.NOTETEXT2;
+  const std::string_view t1 = cs.NOTETEXT1;
+  const std::string_view t2 = cs.NOTETEXT2;
   cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
   if (contains(t2, ":")) MUSICXMLREPEATEND(cs);
 
   static constexpr std::string_view kStops[] = {"1)", "2)", "3)"};
   static constexpr std::string_view kStarts[] = {"(1", "(2", "(3"};
   bool closed = false;
-  for (const std::string* text : {&t1, &t2}) {
+  for (std::string_view text : {t1, t2}) {
     for (int n = 1; n <= 3 && !closed; ++n) {
-      if (contains(*text, kStops[n - 1])) {
+      if (contains(text, kStops[n - 1])) {
         MUSICXMLVOLTASTOP(cs, n);
         closed = true;
       }
@@ -200,11 +197,11 @@ void writeNote(ConversionState& cs, TBEAM BEAM) {
   const int64_t D = cs.NOTEDURATION;
   const bool staccato = cs.NOTELEGATO == 50;
   const bool fermata = cs.NOTELEGATO == 101;
-  auto note = [&](int64_t length, int64_t duration, const std::string& text1, const std::string& text2, TTIE tie) {
+  auto note = [&](int64_t length, int64_t duration, std::string_view text1, std::string_view text2, TTIE tie) {
     MUSICXMLNOTE(cs, cs.NOTEPITCH, duration, text1, text2, length, cs.NOTEDIVISION, cs.SLUR, tie, staccato, BEAM,
                  fermata, cs.NOTECODE, cs.NEWSONGTYPE);
   };
-  static const std::string kNoText;
+  constexpr std::string_view kNoText;
   switch (cs.NOTELENGTH) {
     case 5:
       note(4, (D / 5) * 4, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
@@ -232,7 +229,7 @@ void breakUnmeasured(ConversionState& cs) {
 }
 
 void wedgeEnd(ConversionState& cs) {
-  int64_t top = cs.NOTETOPVALUE;
+  int64_t top = cs.NOTETOP;
   if (top == 125) MUSICXMLCRESCENDODIMINUENDOEND(cs);
   if (top == 2) MUSICXMLCRESCENDODIMINUENDOEND(cs);
 }
@@ -241,8 +238,8 @@ void wedgeEnd(ConversionState& cs) {
 
 void PROCESSNOTELINE(ConversionState& cs, const std::string& S, const LineCut& cut, TBEAM BEAM) {
   storeFields(cs, S, cut);
-  if (containsAny(S, kMarkerSigns) || containsAny(cs.NOTETEXT2, kCross)) {
-    if (!containsAny(S, kBarlineSigns) && cs.NOTELEGATO == 100) {
+  if (cut.markerSign || containsAny(cs.NOTETEXT2, kCross)) {
+    if (!cut.barlineSign && cs.NOTELEGATO == 100) {
       specialRest(cs);
     } else {
       markers(cs);
@@ -251,7 +248,7 @@ void PROCESSNOTELINE(ConversionState& cs, const std::string& S, const LineCut& c
   }
   if (cs.BEATTYPE > 0) placeInMeasure(cs);
   if (!cs.NOTEPITCH.empty()) slurAndTie(cs);
-  cs.NOTEPITCH.assign(STRIP(cs.NOTEPITCH));
+  cs.NOTEPITCH = STRIP(cs.NOTEPITCH);
   if (cs.NOTEPITCH.empty()) {
     writeRest(cs);
   } else {

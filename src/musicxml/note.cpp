@@ -86,8 +86,8 @@ void writeNotations(ConversionState& cs, TSLUR SLUR, TTIE TIE, bool STACCATO, bo
 
 }  // namespace
 
-void MUSICXMLNOTE(ConversionState& cs, const std::string& NOTE, int64_t NOTEDURATION, const std::string& NOTETEXT1,
-                  const std::string& NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
+void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATION, std::string_view NOTETEXT1,
+                  std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
   const bool CUE = CODE == 1;
   Pitch pitch = READPITCH(cs, NOTE, false);
@@ -131,7 +131,7 @@ void MUSICXMLNOTE(ConversionState& cs, const std::string& NOTE, int64_t NOTEDURA
   cs.DATAOUT.line("  </note>");
 }
 
-void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, char LYRICNUMBER) {
+void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRICNUMBER) {
   if (NOTETEXT.empty()) return;
   // A syllable that ends in a blank is continued by the next one.
   std::string_view syllabic = NOTETEXT.back() == ' ' ? "begin" : "single";
@@ -140,7 +140,7 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, char LY
                   "</syllabic>\r\n      <text>", XmlText{NOTETEXT}, "</text>\r\n    </lyric>");
 }
 
-void MUSICXMLGRACENOTE(ConversionState& cs, const std::string& NOTE) {
+void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
   Pitch pitch = READPITCH(cs, NOTE, true);
   std::string_view alter = ALTERTEXT(pitch, true);
   std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch.reduced);

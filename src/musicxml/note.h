@@ -11,12 +11,12 @@
 
 namespace sorvik {
 
-void MUSICXMLNOTE(ConversionState& cs, const std::string& NOTE, int64_t NOTEDURATION, const std::string& NOTETEXT1,
-                  const std::string& NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
+void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATION, std::string_view NOTETEXT1,
+                  std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE);
 
-void MUSICXMLNOTELYRIC(ConversionState& cs, const std::string& NOTETEXT, char LYRICNUMBER);
+void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRICNUMBER);
 
-void MUSICXMLGRACENOTE(ConversionState& cs, const std::string& NOTE);
+void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE);
 
 }  // namespace sorvik
