@@ -266,6 +266,7 @@ int runConverter(const std::vector<std::string>& args, std::ostream& console, st
   cs->CONSOLE = &console;
   cs->KEYBOARD = &keyboard;
   cs->MUSESCOREPRINT = cs->SWITCH2("-P");
+  cs->MEASURESTOP = cs->SWITCH2("-M");
   for (size_t n = 2; n <= 4; ++n) cs->ARROWS = cs->ARROWS || cs->ARG(n) == "-A";
   try {
     return convert(*cs);

@@ -94,7 +94,6 @@ struct ConversionState {
   // NOTETIME read as a scaled fraction and as an integer.
   int64_t NOTETIMESCALED = 0, NOTETIMEINTEGER = 0;
   int64_t NOTEDURATION = 0;
-  std::string NOTETYPETEXT;  // the note writer's type text, kept to save allocations
   std::string NOTETEMPO, NOTETEMPOOLD;
 
   // Song metadata and meter.
@@ -130,6 +129,7 @@ struct ConversionState {
   // Switches, read once from the command line.
   bool MUSESCOREPRINT = false;  // "-P" as argument 2
   bool ARROWS = false;          // "-A" as argument 2, 3 or 4
+  bool MEASURESTOP = false;     // "-M" as argument 2: a bar check that fails stops the run
 
   // Argument n of the command line, counted from 1 after the program name;
   // empty when there is none.

@@ -1,6 +1,7 @@
 #include "model/duration.h"
 
 #include <array>
+#include <utility>
 
 #include "driver/diagnostics.h"
 #include "model/names.h"
@@ -20,7 +21,7 @@ namespace {
 void noteType(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& out);
 }  // namespace
 
-void MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& out) {
+const std::string& MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE) {
   // A song has few note values: each type text is made once and kept.
   struct Memo {
     int64_t L = 0, D = 0;
@@ -30,11 +31,11 @@ void MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE, st
   static std::array<Memo, 32> memo;
   Memo& slot = memo[static_cast<uint64_t>(L * 31 + D * 7 + CUE) % memo.size()];
   if (slot.text.empty() || slot.L != L || slot.D != D || slot.CUE != CUE) {
-    noteType(cs, L, D, CUE, out);
-    slot = Memo{L, D, CUE, out};
-  } else {
-    out = slot.text;
+    std::string text;
+    noteType(cs, L, D, CUE, text);  // may stop the run: the slot is only filled after
+    slot = Memo{L, D, CUE, std::move(text)};
   }
+  return slot.text;
 }
 
 namespace {

@@ -19,7 +19,7 @@ bool TRIOLCASE(int64_t L, int64_t D);
 // followed by "&" and the time modification, so that the note writer can put
 // the accidental between them. Written into `out`; stops the run for a value
 // that has no type.
-void MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& out);
+const std::string& MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE);
 
 void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION);
 

@@ -25,6 +25,22 @@ int commaCount(char digit) { return digit >= '1' && digit <= '8' ? digit - '0' :
 
 constexpr int64_t kNoName = 32768;
 
+// The accidental of a reduced token: the sharp's when it has both signs.
+// A sign followed by anything but a digit 1 to 8 makes it not valid.
+std::string_view accidentalOf(std::string_view reduced, bool& valid) {
+  std::string_view result;
+  valid = true;
+  if (char c = afterSign(reduced, 'b')) {
+    valid = valid && commaCount(c) > 0;
+    result = FLATACCIDENTALS[commaCount(c)];
+  }
+  if (char c = afterSign(reduced, '#')) {
+    valid = valid && commaCount(c) > 0;
+    result = SHARPACCIDENTALS[commaCount(c)];
+  }
+  return result;
+}
+
 }  // namespace
 
 namespace {
@@ -47,12 +63,17 @@ uint64_t memoKey(std::string_view token, bool grace) {
 
 }  // namespace
 
-Pitch READPITCH(ConversionState& cs, std::string_view token, bool grace) {
+const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) {
   static std::array<PitchMemo, 64> memo;
+  static Pitch unkept;
   uint64_t key = memoKey(token, grace);
-  if (key == 0) return readPitch(cs, token, grace);
+  if (key == 0) {
+    unkept = readPitch(cs, token, grace);
+    return unkept;
+  }
   PitchMemo& slot = memo[(key * 0x9E3779B97F4A7C15ull) >> 58];
   if (slot.key != key) {
+    slot.key = 0;  // refilled only when the token reads without error
     slot.pitch = readPitch(cs, token, grace);
     slot.key = key;
   }
@@ -106,6 +127,7 @@ Pitch readPitch(ConversionState& cs, std::string_view token, bool grace) {
     ASSERTSORVIK(cs, value != kNoName, [&] { return "Undefined note level: " + r; }, cs.FILENAMEIN);
   }
   p.commas = value;
+  p.accidental = accidentalOf(p.reduced, p.accidentalValid);
   return p;
 }
 
@@ -140,17 +162,15 @@ const std::string& ALTERTEXT(const Pitch& pitch, bool grace) {
 }
 
 std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced) {
-  std::string_view result;
-  auto fail = [&] { return "No adequate accidental for note: " + std::string(reduced); };
-  if (char c = afterSign(reduced, 'b')) {
-    ASSERTSORVIK(cs, commaCount(c) > 0, fail, cs.FILENAMEIN);
-    result = FLATACCIDENTALS[commaCount(c)];
-  }
-  if (char c = afterSign(reduced, '#')) {
-    ASSERTSORVIK(cs, commaCount(c) > 0, fail, cs.FILENAMEIN);
-    result = SHARPACCIDENTALS[commaCount(c)];
-  }
+  bool valid;
+  std::string_view result = accidentalOf(reduced, valid);
+  ASSERTSORVIK(cs, valid, [&] { return "No adequate accidental for note: " + std::string(reduced); },
+               cs.FILENAMEIN);
   return result;
+}
+
+std::string_view GETNOTEACCIDENTAL(ConversionState& cs, const Pitch& pitch) {
+  return pitch.accidentalValid ? pitch.accidental : GETNOTEACCIDENTAL(cs, pitch.reduced);
 }
 
 std::string_view PRINTNOTEALTER(std::string_view reduced) {

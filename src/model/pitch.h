@@ -16,11 +16,16 @@ struct Pitch {
   char step = 0;        // MusicXML step letter A..G
   int name = 0;         // index of the solfege name
   int64_t commas = 0;   // comma position in the octave, inflection included
+  // GETNOTEACCIDENTAL's answer, worked out with the pitch; not valid when
+  // the token's sign is followed by anything but a digit 1 to 8.
+  std::string_view accidental;
+  bool accidentalValid = false;
 };
 
 // Reads a token; stops the run on an empty token, a missing octave digit or
 // an unknown name. Grace notes read "so" as "sol" and keep leading blanks.
-Pitch READPITCH(ConversionState& cs, std::string_view token, bool grace);
+// The pitch returned stays valid until the next call.
+const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace);
 
 // The <alter> text: the distance from the step's semitone, 8 decimals. Notes
 // are measured against A (the natural la prints as zero), grace notes
@@ -30,6 +35,7 @@ const std::string& ALTERTEXT(const Pitch& pitch, bool grace);
 // The MusicXML accidental of a reduced token ("" for a natural); stops the
 // run when the sign is followed by anything but a digit 1 to 8.
 std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced);
+std::string_view GETNOTEACCIDENTAL(ConversionState& cs, const Pitch& pitch);
 
 // Alter texts of the variant for printing with MuseScore.
 std::string_view PRINTNOTEALTER(std::string_view reduced);

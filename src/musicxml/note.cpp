@@ -90,7 +90,7 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
                   std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
   const bool CUE = CODE == 1;
-  Pitch pitch = READPITCH(cs, NOTE, false);
+  const Pitch& pitch = READPITCH(cs, NOTE, false);
   std::string_view alter = ALTERTEXT(pitch, false);
 
   if (!NEWSONGTYPE.empty()) {
@@ -102,23 +102,21 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
     if (!arrows.flat.empty()) writeWords(cs, arrows.flat);
     if (!arrows.sharp.empty()) writeWords(cs, arrows.sharp);
   }
-  cs.DATAOUT.line("  <note>");
-  cs.DATAOUT.line("    <pitch>");
-  cs.DATAOUT.line("      <step>", pitch.step, "</step>");
+  // Runs of lines are written as one where nothing can come between them
+  // (the line ends are in the literals).
+  cs.DATAOUT.line("  <note>\r\n    <pitch>\r\n      <step>", pitch.step, "</step>");
 
-  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch.reduced);
+  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
   if (cs.MUSESCOREPRINT) alter = PRINTNOTEALTER(pitch.reduced);
   ACCIDENTALDECISION(cs, pitch.step, accidental, alter);
 
   if (!alter.empty()) cs.DATAOUT.line("      <alter>", alter, "</alter>");
-  cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>");
-  cs.DATAOUT.line("      </pitch>");
-  cs.DATAOUT.line("    <duration>", NOTEDURATION, "</duration>");
+  cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>\r\n      </pitch>\r\n    <duration>", NOTEDURATION,
+                  "</duration>");
   if (TIE == STARTTIE) cs.DATAOUT.line(R"(    <tie type="start"/>)");
   if (TIE == STOPTIE) cs.DATAOUT.line(R"(    <tie type="stop"/>)");
 
-  std::string& type = cs.NOTETYPETEXT;
-  MUSICXMLGETNOTETYPE(cs, NOTELENGTH, NOTEDIVISION, CUE, type);
+  const std::string& type = MUSICXMLGETNOTETYPE(cs, NOTELENGTH, NOTEDIVISION, CUE);
   size_t split = type.find('&');
   cs.DATAOUT.line("    ", std::string_view(type).substr(0, split));
   if (!accidental.empty()) cs.DATAOUT.line("    <accidental>", accidental, "</accidental>");
@@ -141,9 +139,9 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
 }
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
-  Pitch pitch = READPITCH(cs, NOTE, true);
+  const Pitch& pitch = READPITCH(cs, NOTE, true);
   std::string_view alter = ALTERTEXT(pitch, true);
-  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch.reduced);
+  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
   if (cs.MUSESCOREPRINT) alter = PRINTGRACEALTER(accidental, alter);
 
   cs.DATAOUT.line("<note>");

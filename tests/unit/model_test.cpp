@@ -23,9 +23,7 @@ struct Model : testing::Test {
     cs.KEYBOARD = &keyboard;
   }
   std::string noteType(int64_t L, int64_t D, bool cue = false) {
-    std::string out;
-    MUSICXMLGETNOTETYPE(cs, L, D, cue, out);
-    return out;
+    return MUSICXMLGETNOTETYPE(cs, L, D, cue);
   }
   // The message of the error that `f` stops the run with.
   template <class F>
