@@ -85,6 +85,7 @@ struct ConversionState {
   int64_t P = 0;
   int64_t TABCOUNT = 0;
   std::array<int64_t, TABSLOTS> TABPOSITIONS{};
+  int64_t TABSREAD = 0;  // the read whose cut line TABPOSITIONS hold; 0 for none
   // The fields of the line last cut. The texts are views into that line:
   // they are read while it is handled, never after its text changes.
   int64_t NOTECODE = 0;

@@ -30,20 +30,7 @@ size_t referenceLength(std::string_view text) {
   return i < text.size() && text[i] == ';' ? i + 1 : 0;
 }
 
-std::string_view STRIP(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-int64_t STRINGTOINT(std::string_view s) {
-  // Most fields are a few plain digits or nothing.
-  if (s.size() <= 9) {
-    int64_t n = 0;
-    size_t i = 0;
-    while (i < s.size() && isDigit(s[i])) n = n * 10 + (s[i++] - '0');
-    if (i == s.size()) return n;
-  }
+int64_t readIntForgiving(std::string_view s) {
   // Leading text other than a sign, a point or a digit is skipped (blanks
   // included). What follows the digits cannot change the value, so the text
   // is read in one pass.

@@ -10,11 +10,27 @@
 namespace sorvik {
 
 // Removes leading and trailing blanks (code 32 only).
-std::string_view STRIP(std::string_view s);
+inline std::string_view STRIP(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// STRINGTOINT for any text.
+int64_t readIntForgiving(std::string_view s);
 
 // The value of the first run of digits, with a leading minus sign; digits
 // after the first other character are ignored. Saturates at 2147483647.
-int64_t STRINGTOINT(std::string_view s);
+inline int64_t STRINGTOINT(std::string_view s) {
+  // Most fields are a few plain digits or nothing.
+  if (s.size() <= 9) {
+    int64_t n = 0;
+    size_t i = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') n = n * 10 + (s[i++] - '0');
+    if (i == s.size()) return n;
+  }
+  return readIntForgiving(s);
+}
 
 // A decimal number scaled by 1000000: integer part, any one separator
 // character, then up to six fraction digits. Saturates at the 64-bit maximum.

@@ -60,27 +60,26 @@ bool readPlainTime(std::string_view s, int64_t& scaled, int64_t& integer) {
 
 int64_t SCANTABS(ConversionState& cs, std::string_view S) {
   uint8_t classes;
+  cs.TABSREAD = 0;
   return scanLine(cs, S, classes);
-}
-
-std::string_view FIELD(const ConversionState& cs, std::string_view S, int k) {
-  const auto& p = cs.TABPOSITIONS;
-  if (k == 1) return S.substr(0, p[0] - 1);
-  if (k == 10) return S.substr(p[8]);
-  return S.substr(p[k - 2], p[k - 1] - p[k - 2] - 1);
 }
 
 const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& tabs) {
   LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
   if (cut.read == S.read && S.read != 0) {
-    std::copy(cut.positions.begin(), cut.positions.end(), cs.TABPOSITIONS.begin());
+    if (cs.TABSREAD != S.read) {
+      std::copy(cut.positions.begin(), cut.positions.end(), cs.TABPOSITIONS.begin());
+      cs.TABSREAD = S.read;
+    }
     tabs = 9;
     return &cut;
   }
   std::string_view text = S.text;
   uint8_t classes;
   tabs = scanLine(cs, text, classes);
+  cs.TABSREAD = 0;
   if (tabs != 9) return nullptr;
+  cs.TABSREAD = S.read;
   cut.read = S.read;
   std::copy(cs.TABPOSITIONS.begin(), cs.TABPOSITIONS.begin() + 9, cut.positions.begin());
   cut.markerSign = classes & kMarker;

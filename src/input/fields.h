@@ -12,8 +12,15 @@ namespace sorvik {
 // TABPOSITIONS (1-based); returns the count.
 int64_t SCANTABS(ConversionState& cs, std::string_view S);
 
-// Field k (1 to 10) of S, by the TAB positions of the last scan (nine TABs).
-std::string_view FIELD(const ConversionState& cs, std::string_view S, int k);
+// Field k (1 to 10) of S, by the TAB positions of the last scan, which must
+// be the scan of S and have found nine TABs.
+inline std::string_view FIELD(const ConversionState& cs, std::string_view S, int k) {
+  const auto& p = cs.TABPOSITIONS;
+  const char* d = S.data();
+  if (k == 1) return {d, static_cast<size_t>(p[0] - 1)};
+  if (k == 10) return {d + p[8], S.size() - static_cast<size_t>(p[8])};
+  return {d + p[k - 2], static_cast<size_t>(p[k - 1] - p[k - 2] - 1)};
+}
 
 // Cuts S when it has exactly nine TABs (TABPOSITIONS then describe it) and
 // returns its cut; otherwise returns nullptr with `tabs` counted and the

@@ -35,6 +35,7 @@ const LineCut& checkTabs(ConversionState& cs, const InputLine& line) {
   }
   const std::string& S = line.text;
   cs.TABCOUNT = 0;
+  cs.TABSREAD = 0;
   for (size_t at = 0; at < S.size(); ++at) {
     if (S[at] != '\t') continue;
     if (cs.TABCOUNT < TABSLOTS) cs.TABPOSITIONS[cs.TABCOUNT] = static_cast<int64_t>(at) + 1;
