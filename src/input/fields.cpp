@@ -64,16 +64,8 @@ int64_t SCANTABS(ConversionState& cs, std::string_view S) {
   return scanLine(cs, S, classes);
 }
 
-const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& tabs) {
+const LineCut* cutAnew(ConversionState& cs, const InputLine& S, int64_t& tabs) {
   LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
-  if (cut.read == S.read && S.read != 0) {
-    if (cs.TABSREAD != S.read) {
-      std::copy(cut.positions.begin(), cut.positions.end(), cs.TABPOSITIONS.begin());
-      cs.TABSREAD = S.read;
-    }
-    tabs = 9;
-    return &cut;
-  }
   std::string_view text = S.text;
   uint8_t classes;
   tabs = scanLine(cs, text, classes);

@@ -1,6 +1,7 @@
 // Cutting an input line into its ten TAB-separated fields.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -25,7 +26,18 @@ inline std::string_view FIELD(const ConversionState& cs, std::string_view S, int
 // Cuts S when it has exactly nine TABs (TABPOSITIONS then describe it) and
 // returns its cut; otherwise returns nullptr with `tabs` counted and the
 // positions of the first 256 kept.
-const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& tabs);
+const LineCut* cutAnew(ConversionState& cs, const InputLine& S, int64_t& tabs);
+inline const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& tabs) {
+  // The look-ahead and the time count ask for the same line several times.
+  LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
+  if (cut.read != S.read || S.read == 0) return cutAnew(cs, S, tabs);
+  if (cs.TABSREAD != S.read) {
+    std::copy(cut.positions.begin(), cut.positions.end(), cs.TABPOSITIONS.begin());
+    cs.TABSREAD = S.read;
+  }
+  tabs = 9;
+  return &cut;
+}
 
 // The fields the time count and the beaming read: code, pitch, length,
 // division and position.
