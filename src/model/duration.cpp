@@ -9,6 +9,7 @@
 namespace sorvik {
 
 bool TRIOLCASE(int64_t L, int64_t D) {
+  if ((D & (D - 1)) == 0) return false;  // a power of two (or 0): the usual note values
   while (D > 0 && D % 3 == 0 && L % 3 == 0) {
     D /= 3;
     L /= 3;

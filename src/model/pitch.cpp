@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "driver/diagnostics.h"
 #include "driver/text.h"
@@ -64,20 +65,25 @@ uint64_t memoKey(std::string_view token, bool grace) {
 }  // namespace
 
 const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) {
-  static std::array<PitchMemo, 64> memo;
+  // Pairs of slots, the one used last first: two tokens of a song that fall
+  // on the same pair do not push each other out.
+  static std::array<PitchMemo, 256> memo;
   static Pitch unkept;
   uint64_t key = memoKey(token, grace);
   if (key == 0) {
     unkept = readPitch(cs, token, grace);
     return unkept;
   }
-  PitchMemo& slot = memo[(key * 0x9E3779B97F4A7C15ull) >> 58];
-  if (slot.key != key) {
-    slot.key = 0;  // refilled only when the token reads without error
-    slot.pitch = readPitch(cs, token, grace);
-    slot.key = key;
+  const size_t at = ((key * 0x9E3779B97F4A7C15ull) >> 57) * 2;
+  PitchMemo& first = memo[at];
+  if (first.key == key) return first.pitch;
+  std::swap(first, memo[at + 1]);
+  if (first.key != key) {
+    first.key = 0;  // filled only when the token reads without error
+    first.pitch = readPitch(cs, token, grace);
+    first.key = key;
   }
-  return slot.pitch;
+  return first.pitch;
 }
 
 namespace {
