@@ -102,8 +102,8 @@ class LineWriter {
     return 20;
   }
 
-  static constexpr size_t kCapacity = 1 << 17;
-  static constexpr size_t kFlushAt = 1 << 16;
+  static constexpr size_t kCapacity = 1 << 19;
+  static constexpr size_t kFlushAt = 1 << 18;  // fewer, larger writes cost the system less
 
   // Unchecked appends: the caller made sure of the room.
   template <size_t N>
