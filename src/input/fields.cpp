@@ -92,19 +92,7 @@ const LineCut* cutAnew(ConversionState& cs, const InputLine& S, int64_t& tabs) {
   return &cut;
 }
 
-void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S) {
-  cs.NOTECODE = cut.code;
-  cs.NOTEPITCH = FIELD(cs, S, 2);
-  cs.NOTELENGTH = cut.length;
-  cs.NOTEDIVISION = cut.division;
-  cs.NOTETIME = FIELD(cs, S, 10);
-  cs.NOTETIMESCALED = cut.timeScaled;
-  cs.NOTETIMEINTEGER = cut.timeInteger;
-}
-
-int64_t LEADINGCODE(ConversionState& cs, const InputLine& S, int64_t P) {
-  const LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
-  if (cut.read == S.read && S.read != 0) return cut.code;
+int64_t leadingCodeAnew(const InputLine& S, int64_t P) {
   return P > 0 ? STRINGTOINT(std::string_view(S.text).substr(0, P - 1)) : 0;
 }
 

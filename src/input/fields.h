@@ -41,9 +41,22 @@ inline const LineCut* CUTLINE(ConversionState& cs, const InputLine& S, int64_t& 
 
 // The fields the time count and the beaming read: code, pitch, length,
 // division and position.
-void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S);
+inline void CUTTIMINGFIELDS(ConversionState& cs, const LineCut& cut, std::string_view S) {
+  cs.NOTECODE = cut.code;
+  cs.NOTEPITCH = FIELD(cs, S, 2);
+  cs.NOTELENGTH = cut.length;
+  cs.NOTEDIVISION = cut.division;
+  cs.NOTETIME = FIELD(cs, S, 10);
+  cs.NOTETIMESCALED = cut.timeScaled;
+  cs.NOTETIMEINTEGER = cut.timeInteger;
+}
 
 // The code before the first TAB (P is its position, 0 when there is none).
-int64_t LEADINGCODE(ConversionState& cs, const InputLine& S, int64_t P);
+int64_t leadingCodeAnew(const InputLine& S, int64_t P);
+inline int64_t LEADINGCODE(ConversionState& cs, const InputLine& S, int64_t P) {
+  const LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
+  if (cut.read == S.read && S.read != 0) return cut.code;
+  return leadingCodeAnew(S, P);
+}
 
 }  // namespace sorvik
