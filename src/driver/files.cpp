@@ -64,6 +64,8 @@ LineWriter::~LineWriter() {
 bool LineWriter::open(const std::string& path) {
   path_ = path;
   len_ = 0;
+  written_ = 0;
+  flushAt_ = kSmallFlushAt;
   file_ = std::fopen(path.c_str(), "wb");
   if (file_) std::setvbuf(file_, nullptr, _IONBF, 0);  // this writer buffers itself
   return file_ != nullptr;
@@ -112,6 +114,8 @@ void LineWriter::flush() {
   size_t size = len_;
   len_ = 0;
   writeOut(buf_.get(), size);
+  written_ += size;
+  if (written_ >= kLargeAfter) flushAt_ = kLargeFlushAt;
 }
 
 void LineWriter::close() {

@@ -77,7 +77,7 @@ class LineWriter {
       (put(parts), ...);
       put("\r\n");
     }
-    if (len_ >= kFlushAt) flush();
+    if (len_ >= flushAt_) flush();
   }
   // Writes each text of a table as one line.
   template <size_t N>
@@ -102,8 +102,12 @@ class LineWriter {
     return 20;
   }
 
+  // A song's document goes out in small pieces, so that few pages of the
+  // buffer are ever touched (a page touched first costs more than a write);
+  // a long document in large ones, as fewer writes cost the system less.
   static constexpr size_t kCapacity = 1 << 19;
-  static constexpr size_t kFlushAt = 1 << 18;  // fewer, larger writes cost the system less
+  static constexpr size_t kSmallFlushAt = 1 << 15, kLargeFlushAt = 1 << 18;
+  static constexpr uint64_t kLargeAfter = 1 << 22;
 
   // Unchecked appends: the caller made sure of the room.
   template <size_t N>
@@ -160,6 +164,8 @@ class LineWriter {
   std::string path_;
   std::unique_ptr<char[]> buf_;
   size_t len_ = 0;
+  size_t flushAt_ = kSmallFlushAt;
+  uint64_t written_ = 0;
 };
 
 }  // namespace sorvik

@@ -146,6 +146,7 @@ void collectGroup(ConversionState& cs) {
     }
     if (cs.BEAMS) {
       // The line moves into the group; S takes the next one.
+      if (cs.MEASUREINDEXIN == static_cast<int64_t>(cs.MEASURE.size())) cs.MEASURE.emplace_back();
       std::swap(cs.MEASURE[cs.MEASUREINDEXIN++], cs.S);
       readNextLine(cs);
       checkLine(cs);

@@ -111,7 +111,7 @@ struct ConversionState {
   TOLDKEY PREDEFINEDOLDKEY, CURRENTOLDKEY;
 
   // Beam-group look-ahead.
-  std::vector<InputLine> MEASURE = std::vector<InputLine>(MEASURESLOTS);
+  std::vector<InputLine> MEASURE;  // grows as a group needs, up to MEASURESLOTS lines
   int64_t MEASUREINDEXIN = 0, MEASUREINDEXOUT = 0;
   InputLine NEXTLINE;
   bool BEAMS = true;

@@ -47,6 +47,7 @@ std::string_view accidentalOf(std::string_view reduced, bool& valid) {
 namespace {
 
 Pitch readPitch(ConversionState& cs, std::string_view token, bool grace);
+std::string formatAlter(const Pitch& pitch, bool grace);
 
 // Songs use a dozen pitches many times: tokens of up to seven bytes are read
 // once and kept (only tokens that read without error).
@@ -67,14 +68,14 @@ uint64_t memoKey(std::string_view token, bool grace) {
 const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) {
   // Pairs of slots, the one used last first: two tokens of a song that fall
   // on the same pair do not push each other out.
-  static std::array<PitchMemo, 256> memo;
+  static std::array<PitchMemo, 128> memo;
   static Pitch unkept;
   uint64_t key = memoKey(token, grace);
   if (key == 0) {
     unkept = readPitch(cs, token, grace);
     return unkept;
   }
-  const size_t at = ((key * 0x9E3779B97F4A7C15ull) >> 57) * 2;
+  const size_t at = ((key * 0x9E3779B97F4A7C15ull) >> 58) * 2;
   PitchMemo& first = memo[at];
   if (first.key == key) return first.pitch;
   std::swap(first, memo[at + 1]);
@@ -134,6 +135,8 @@ Pitch readPitch(ConversionState& cs, std::string_view token, bool grace) {
   }
   p.commas = value;
   p.accidental = accidentalOf(p.reduced, p.accidentalValid);
+  p.alter = formatAlter(p, grace);
+  p.alterGrace = grace;
   return p;
 }
 
@@ -151,20 +154,10 @@ std::string formatAlter(const Pitch& pitch, bool grace) {
 }  // namespace
 
 const std::string& ALTERTEXT(const Pitch& pitch, bool grace) {
-  // Each text within an octave or so of the names is formatted once and kept,
-  // as songs use few pitches many times; others are formatted each time.
-  constexpr int64_t kLow = -64, kHigh = 128;
-  static std::array<std::unique_ptr<std::string[]>, 14> cache;
-  if (pitch.commas < kLow || pitch.commas > kHigh) {
-    static std::string outside;
-    outside = formatAlter(pitch, grace);
-    return outside;
-  }
-  auto& row = cache[pitch.name * 2 + (grace ? 1 : 0)];
-  if (!row) row = std::make_unique<std::string[]>(kHigh - kLow + 1);
-  std::string& text = row[pitch.commas - kLow];
-  if (text.empty()) text = formatAlter(pitch, grace);
-  return text;
+  if (pitch.alterGrace == grace && !pitch.alter.empty()) return pitch.alter;
+  static std::string other;
+  other = formatAlter(pitch, grace);
+  return other;
 }
 
 std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced) {

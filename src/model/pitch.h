@@ -20,6 +20,9 @@ struct Pitch {
   // the token's sign is followed by anything but a digit 1 to 8.
   std::string_view accidental;
   bool accidentalValid = false;
+  // ALTERTEXT's answer for the kind of note (grace or not) it was read for.
+  std::string alter;
+  bool alterGrace = false;
 };
 
 // Reads a token; stops the run on an empty token, a missing octave digit or
