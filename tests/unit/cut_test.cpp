@@ -1,0 +1,143 @@
+// Shortcuts of the line interpreter and the writer must give exactly what the
+// plain rules give: the cut of a line against reading its fields one by one,
+// kept pitch tokens against a fresh reading, and the line writer's unchecked
+// path against its checked one.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "driver/state.h"
+#include "driver/text.h"
+#include "input/fields.h"
+#include "model/pitch.h"
+
+namespace sorvik {
+namespace {
+
+std::string randomText(std::mt19937& rng, std::string_view alphabet, size_t most) {
+  std::string s(rng() % (most + 1), ' ');
+  for (char& c : s) c = alphabet[rng() % alphabet.size()];
+  return s;
+}
+
+TEST(LineCut, AgreesWithReadingEachField) {
+  ConversionState cs;
+  std::mt19937 rng(7);
+  const std::string_view anyByte("0123456789 .-x,()[]:$><{}+ab\xC3\xBC");
+  const std::string_view positionByte("0123456789..  -x,");
+  for (int n = 1; n <= 20000; ++n) {
+    std::string fields[10];
+    for (auto& f : fields) f = randomText(rng, anyByte, 12);
+    if (n % 2) fields[9] = std::to_string(rng() % 1000) + "." + std::to_string(rng() % 10000000);
+    if (n % 3 == 0) fields[9] = randomText(rng, positionByte, 14);
+    std::string text = fields[0];
+    for (int k = 1; k < 10; ++k) text += "\t" + fields[k];
+    InputLine line{text, n};
+    int64_t tabs = 0;
+    const LineCut* cut = CUTLINE(cs, line, tabs);
+    ASSERT_NE(nullptr, cut) << text;
+    for (int k = 1; k <= 10; ++k) ASSERT_EQ(fields[k - 1], FIELD(cs, text, k)) << text;
+    EXPECT_EQ(STRINGTOINT(STRIP(fields[0])), cut->code) << text;
+    EXPECT_EQ(STRINGTOINT(fields[2]), cut->length) << text;
+    EXPECT_EQ(STRINGTOINT(fields[6]), cut->top) << text;
+    EXPECT_EQ(STRINGFRACTION(fields[9]), cut->timeScaled) << text;
+    EXPECT_EQ(STRINGTOINT(fields[9]), cut->timeInteger) << text;
+    EXPECT_EQ(text.find_first_of("()[]:$><{}+-") != std::string::npos, cut->markerSign) << text;
+    EXPECT_EQ(text.find_first_of("()[]:$") != std::string::npos, cut->barlineSign) << text;
+  }
+}
+
+TEST(LineCut, AgainForALineReadAgain) {
+  ConversionState cs;
+  InputLine a{"9\tla4\t1\t8\t0\t0\t0\tne\t\t1.5", 1}, b{"9\tsi4b5\t1\t4\t99\t0\t0\t\tlam\t2", 2};
+  int64_t tabs = 0;
+  CUTLINE(cs, a, tabs);
+  CUTLINE(cs, b, tabs);
+  const LineCut* again = CUTLINE(cs, a, tabs);  // from the cache: the TABs must be a's again
+  ASSERT_NE(nullptr, again);
+  EXPECT_EQ("la4", FIELD(cs, a.text, 2));
+  EXPECT_EQ("ne", FIELD(cs, a.text, 8));
+  EXPECT_EQ(1500000, again->timeScaled);
+  InputLine nine{"1\t2\t3", 3};
+  EXPECT_EQ(nullptr, CUTLINE(cs, nine, tabs));
+  EXPECT_EQ(2, tabs);
+}
+
+// Tokens of up to seven bytes are kept; the same token with trailing blanks
+// (eight bytes or more) is read afresh each time, and must read the same.
+TEST(PitchTokens, KeptReadingsEqualFreshOnes) {
+  ConversionState cs;
+  std::vector<std::string> tokens;
+  for (std::string name : {"do", "re", "mi", "fa", "sol", "la", "si"}) {
+    for (char octave : {'3', '4', '5'}) {
+      tokens.push_back(name + octave);
+      for (char sign : {'b', '#'}) {
+        for (char commas = '1'; commas <= '8'; ++commas) tokens.push_back(name + octave + sign + commas);
+      }
+    }
+  }
+  std::mt19937 rng(11);
+  for (int round = 0; round < 4; ++round) {
+    std::shuffle(tokens.begin(), tokens.end(), rng);
+    for (bool grace : {false, true}) {
+      for (const std::string& token : tokens) {
+        Pitch kept = READPITCH(cs, token, grace);
+        std::string keptAlter = ALTERTEXT(kept, grace);
+        const Pitch& fresh = READPITCH(cs, token + "     ", grace);
+        EXPECT_EQ(fresh.reduced, kept.reduced) << token;
+        EXPECT_EQ(fresh.step, kept.step) << token;
+        EXPECT_EQ(fresh.octave, kept.octave) << token;
+        EXPECT_EQ(fresh.commas, kept.commas) << token;
+        EXPECT_EQ(fresh.accidental, kept.accidental) << token;
+        EXPECT_EQ(ALTERTEXT(fresh, grace), keptAlter) << token;
+        EXPECT_EQ(GETNOTEACCIDENTAL(cs, fresh.reduced), GETNOTEACCIDENTAL(cs, kept)) << token;
+      }
+    }
+  }
+}
+
+// Lines of every length around the buffer's room, with texts that grow when
+// escaped, come out whole and in order.
+TEST(LineWriter, WritesLinesOfAnyLengthWhole) {
+  char name[] = "/tmp/sorvik-writer-XXXXXX";
+  int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  std::string expected;
+  {
+    LineWriter out;
+    ASSERT_TRUE(out.open(name));
+    std::mt19937 rng(3);
+    for (int n = 0; n < 3000; ++n) {
+      size_t size = n % 200 == 0 ? rng() % 700000 : rng() % 3000;
+      std::string text(size, 'a');
+      if (n % 3 == 0) std::fill(text.begin(), text.end(), '"');
+      if (n % 3 == 0) {
+        out.line("<a t=\"", XmlAttribute{text}, "\">", n, '!');
+        std::string quoted;
+        for (size_t i = 0; i < size; ++i) quoted += "&quot;";
+        expected += "<a t=\"" + quoted + "\">" + std::to_string(n) + "!\r\n";
+      } else {
+        out.line(std::string_view(text), -static_cast<int64_t>(n));
+        expected += text + std::to_string(-static_cast<int64_t>(n)) + "\r\n";
+      }
+    }
+    out.close();
+  }
+  std::ifstream in(name, std::ios::binary);
+  std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(name);
+  ASSERT_EQ(expected.size(), written.size());
+  EXPECT_TRUE(expected == written);
+}
+
+}  // namespace
+}  // namespace sorvik
