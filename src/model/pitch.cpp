@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstdio>
-#include <memory>
 #include <utility>
+#include <vector>
 
 #include "driver/diagnostics.h"
 #include "driver/text.h"
@@ -49,13 +49,19 @@ namespace {
 Pitch readPitch(ConversionState& cs, std::string_view token, bool grace);
 std::string formatAlter(const Pitch& pitch, bool grace);
 
-// Songs use a dozen pitches many times: tokens of up to seven bytes are read
-// once and kept (only tokens that read without error).
+// Songs use a few dozen pitch tokens many times: tokens of up to seven bytes
+// are read once and kept (only tokens that read without error), found by
+// their key in a table that is never more than half full.
 struct PitchMemo {
-  uint64_t key = 0;  // the token's bytes, its length and the grace flag; 0 for none
-  Pitch pitch;
+  static constexpr size_t kSlots = 512, kMostKept = kSlots / 2;
+  std::array<uint64_t, kSlots> keys{};  // 0 for an empty slot
+  std::array<uint16_t, kSlots> kept{};  // index into `pitches`
+  std::vector<Pitch> pitches;
+
+  static size_t home(uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 55); }
 };
 
+// The token's bytes, its length and the grace flag; 0 for a token not kept.
 uint64_t memoKey(std::string_view token, bool grace) {
   if (token.empty() || token.size() > 7) return 0;
   uint64_t key = token.size() | (grace ? 8u : 0u);
@@ -66,25 +72,28 @@ uint64_t memoKey(std::string_view token, bool grace) {
 }  // namespace
 
 const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) {
-  // Pairs of slots, the one used last first: two tokens of a song that fall
-  // on the same pair do not push each other out.
-  static std::array<PitchMemo, 128> memo;
+  static PitchMemo memo;
   static Pitch unkept;
   uint64_t key = memoKey(token, grace);
   if (key == 0) {
     unkept = readPitch(cs, token, grace);
     return unkept;
   }
-  const size_t at = ((key * 0x9E3779B97F4A7C15ull) >> 58) * 2;
-  PitchMemo& first = memo[at];
-  if (first.key == key) return first.pitch;
-  std::swap(first, memo[at + 1]);
-  if (first.key != key) {
-    first.key = 0;  // filled only when the token reads without error
-    first.pitch = readPitch(cs, token, grace);
-    first.key = key;
+  size_t at = PitchMemo::home(key);
+  for (; memo.keys[at] != 0; at = (at + 1) % PitchMemo::kSlots) {
+    if (memo.keys[at] == key) return memo.pitches[memo.kept[at]];
   }
-  return first.pitch;
+  Pitch pitch = readPitch(cs, token, grace);  // may stop the run: then nothing is kept
+  if (memo.pitches.size() == PitchMemo::kMostKept) {
+    memo.keys.fill(0);  // a score of very many tokens: start again
+    memo.pitches.clear();
+    at = PitchMemo::home(key);
+  }
+  memo.pitches.reserve(PitchMemo::kMostKept);  // kept pitches never move
+  memo.keys[at] = key;
+  memo.kept[at] = static_cast<uint16_t>(memo.pitches.size());
+  memo.pitches.push_back(std::move(pitch));
+  return memo.pitches.back();
 }
 
 namespace {
