@@ -21,8 +21,10 @@ constexpr std::array<uint8_t, 256> kByteClass = [] {
   return c;
 }();
 
-// Counts and places the TABs of S, and collects the classes of all its bytes.
-int64_t scanLine(ConversionState& cs, std::string_view S, uint8_t& classes) {
+// Counts the TABs of S and keeps the positions of the first 256 in
+// TABPOSITIONS (1-based), and collects the classes of all its bytes;
+// returns the count.
+int64_t SCANTABS(ConversionState& cs, std::string_view S, uint8_t& classes) {
   int64_t count = 0;
   uint8_t seen = 0;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(S.data());
@@ -58,17 +60,11 @@ bool readPlainTime(std::string_view s, int64_t& scaled, int64_t& integer) {
 
 }  // namespace
 
-int64_t SCANTABS(ConversionState& cs, std::string_view S) {
-  uint8_t classes;
-  cs.TABSREAD = 0;
-  return scanLine(cs, S, classes);
-}
-
 const LineCut* cutAnew(ConversionState& cs, const InputLine& S, int64_t& tabs) {
   LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
   std::string_view text = S.text;
   uint8_t classes;
-  tabs = scanLine(cs, text, classes);
+  tabs = SCANTABS(cs, text, classes);
   cs.TABSREAD = 0;
   if (tabs != 9) return nullptr;
   cs.TABSREAD = S.read;

@@ -9,10 +9,6 @@
 
 namespace sorvik {
 
-// Counts the TABs of S and keeps the positions of the first 256 in
-// TABPOSITIONS (1-based); returns the count.
-int64_t SCANTABS(ConversionState& cs, std::string_view S);
-
 // Field k (1 to 10) of S, by the TAB positions of the last scan, which must
 // be the scan of S and have found nine TABs.
 inline std::string_view FIELD(const ConversionState& cs, std::string_view S, int k) {

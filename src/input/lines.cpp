@@ -25,8 +25,8 @@ bool isAcceptedCode(int64_t code) {
   }
 }
 
-// Checks the TAB count while it scans: a tenth TAB stops the run at once.
-// Returns the cut of a line with nine TABs.
+// Returns the cut of a line with nine TABs; any other count stops the run
+// (a tenth TAB is reported as the tenth, however many follow).
 const LineCut& checkTabs(ConversionState& cs, const InputLine& line) {
   int64_t tabs;
   if (const LineCut* cut = CUTLINE(cs, line, tabs)) {
@@ -34,20 +34,14 @@ const LineCut& checkTabs(ConversionState& cs, const InputLine& line) {
     return *cut;
   }
   const std::string& S = line.text;
-  cs.TABCOUNT = 0;
-  cs.TABSREAD = 0;
-  for (size_t at = 0; at < S.size(); ++at) {
-    if (S[at] != '\t') continue;
-    if (cs.TABCOUNT < TABSLOTS) cs.TABPOSITIONS[cs.TABCOUNT] = static_cast<int64_t>(at) + 1;
-    ++cs.TABCOUNT;
-    ASSERTSORVIK(
-        cs, cs.TABCOUNT <= 9,
-        [&] {
-          return S + "\xB4" + ": Too many TAB's (" + std::to_string(cs.TABCOUNT) +
-                 ") in line (not UTF8? - missing LF/CR's?)";
-        },
-        cs.FILENAMEIN);
-  }
+  cs.TABCOUNT = tabs > 9 ? 10 : tabs;
+  ASSERTSORVIK(
+      cs, cs.TABCOUNT <= 9,
+      [&] {
+        return S + "\xB4" + ": Too many TAB's (" + std::to_string(cs.TABCOUNT) +
+               ") in line (not UTF8? - missing LF/CR's?)";
+      },
+      cs.FILENAMEIN);
   bool atEnd = cs.DATAIN.atEnd();
   ASSERTSORVIK(
       cs, false,
