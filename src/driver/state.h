@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/files.h"
+#include "sorvik/convert.h"
 
 namespace sorvik {
 
@@ -64,11 +65,43 @@ struct LineCut {
   bool barlineSign = false;  // the line holds one of ()[]:$
 };
 
+// A pitch token as read: what the note writers need of it.
+struct Pitch {
+  std::string reduced;  // the token without its octave digit, in lower case
+  char octave = 0;      // the octave digit as written
+  char step = 0;        // MusicXML step letter A..G
+  int name = 0;         // index of the solfege name
+  int64_t commas = 0;   // comma position in the octave, inflection included
+  // The accidental, worked out with the pitch; not valid when the token's
+  // sign is followed by anything but a digit 1 to 8.
+  std::string_view accidental;
+  bool accidentalValid = false;
+  std::string alter;  // the alter text for the kind of note (grace or not) it was read for
+};
+
+// Pitch tokens of up to seven bytes read without error, found by their key
+// (bytes, length and grace flag) in a table that is never more than half full.
+struct PitchMemo {
+  static constexpr size_t kSlots = 512, kMostKept = kSlots / 2;
+  std::array<uint64_t, kSlots> keys{};  // 0 for an empty slot
+  std::array<uint16_t, kSlots> kept{};  // index into `pitches`
+  std::vector<Pitch> pitches;
+  Pitch unkept;  // the last token read that is not kept
+};
+
+// A note value's type text, made once per song.
+struct NoteTypeMemo {
+  int64_t L = 0, D = 0;
+  bool CUE = false;
+  std::string text;  // empty for none
+};
+
 struct ConversionState {
-  // Command line and console.
-  std::vector<std::string> ARGS;  // arguments after the program name
+  // What the run is asked to do, and where its console text and
+  // diagnostics go.
+  Options OPTIONS;
   std::ostream* CONSOLE = nullptr;
-  std::istream* KEYBOARD = nullptr;
+  std::vector<Diagnostic> DIAGNOSTICS;
 
   // Files.
   std::string FILENAMEIN, FILENAMEOUT;
@@ -78,6 +111,7 @@ struct ConversionState {
   // Counters.
   int64_t LINENUMBERIN = 0, LINENUMBER = 0;
   int64_t NOTECOUNT = 0;
+  int64_t NOTESWRITTEN = 0;  // notes and grace notes in the document
   int64_t MEASURENUMBER = 0, MEASURENUMBEROLD = 0, MEASURENUMBEROFFSET = 0;
 
   // The line being handled.
@@ -126,17 +160,11 @@ struct ConversionState {
 
   // Diagnostics.
   bool WARNING = false;
+  bool COPYINPUT = false;  // the error asks for a copy of the input in Errors
 
-  // Switches, read once from the command line.
-  bool MUSESCOREPRINT = false;  // "-P" as argument 2
-  bool ARROWS = false;          // "-A" as argument 2, 3 or 4
-  bool MEASURESTOP = false;     // "-M" as argument 2: a bar check that fails stops the run
-
-  // Argument n of the command line, counted from 1 after the program name;
-  // empty when there is none.
-  const std::string& ARG(size_t n) const;
-  // Argument 2 is exactly `sw` (at least two arguments given).
-  bool SWITCH2(const char* sw) const { return ARGS.size() >= 2 && ARGS[1] == sw; }
+  // Kept readings: a song uses few pitch tokens and note values many times.
+  PitchMemo PITCHES;
+  std::array<NoteTypeMemo, 32> NOTETYPEMEMO;
 };
 
 }  // namespace sorvik

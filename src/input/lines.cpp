@@ -93,9 +93,7 @@ void processSongData(ConversionState& cs, std::string_view S) {
 // Code 60: the song's name; writes the document head, the time signature of
 // measure 1 and the key signature.
 void processSongName(ConversionState& cs, std::string_view S) {
-  cs.MIDIINSTRUMENT = 1;
-  if (cs.ARGS.size() > 2 && cs.ARGS[1] == "-I") cs.MIDIINSTRUMENT = STRINGTOINT(cs.ARGS[2]);
-  if (cs.ARGS.size() > 3 && cs.ARGS[2] == "-I") cs.MIDIINSTRUMENT = STRINGTOINT(cs.ARGS[3]);
+  cs.MIDIINSTRUMENT = cs.OPTIONS.instrument;
   cs.SONGNAME.assign(FIELD(cs, S, 8));
   MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE,
                  cs.MIDIINSTRUMENT, cs.FILENAMEOUT);

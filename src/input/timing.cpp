@@ -70,7 +70,7 @@ void CHECKTIMEVALUES(ConversionState& cs, const InputLine& S, int64_t P) {
   auto notFull = [&] {
     return "Measure not full: " + formatG15(cs.TIMEREAL) + " - " + formatG15(cs.TIMEREALFROMLINE);
   };
-  if (cs.MEASURESTOP) {
+  if (cs.OPTIONS.strictBars) {
     ASSERTSORVIK(cs, cs.TIMEREALFROMLINE + 0.001 > cs.TIMEREAL, overfull, cs.FILENAMEIN);
     ASSERTSORVIK(cs, cs.TIMEREALFROMLINE - 0.001 < cs.TIMEREAL, notFull, cs.FILENAMEIN);
   } else {
