@@ -1,0 +1,44 @@
+// The batch tool's command line: switches in any order, the paths to convert.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sorvik/convert.h>
+
+namespace sorvik::batch {
+
+struct BatchOptions {
+  std::vector<std::string> paths;  // score files and folders, as given
+  bool musescorePrint = false;     // -P
+  bool arrows = false;             // -A
+  bool strictBars = false;         // -M
+  int64_t instrument = 1;          // -I N, read as the single tool reads it
+  std::string outputDir;           // -o DIR; empty: each document next to its input
+  unsigned jobs = 0;               // -j N; 0: one worker per core
+  bool check = false;              // --check: no document is written
+  std::string reportFile;          // --report FILE
+  std::string errorsDir;           // --errors DIR
+  bool quiet = false;              // -q: only the summary
+  Encoding encoding = Encoding::Utf8;
+  bool help = false;
+  bool version = false;
+};
+
+// What is wrong with a command line; what() says it in one line.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// `args` are the arguments after the program name.
+BatchOptions parseBatchCommandLine(const std::vector<std::string>& args);
+
+std::string_view usageText();
+
+// The conversion options of one file, as the single tool would have them.
+Options conversionOptions(const BatchOptions& batch, const std::string& inputName);
+
+}  // namespace sorvik::batch
