@@ -130,23 +130,19 @@ void TempDocument::discard() {
 }
 
 bool makeFolders(const std::string& folder, std::string& error) {
-  if (folder.empty()) return true;
   std::string path;
   size_t from = 0;
-  while (from <= folder.size()) {
+  while (from < folder.size()) {
     size_t slash = folder.find('/', from);
     if (slash == std::string::npos) slash = folder.size();
     path = folder.substr(0, slash);
     from = slash + 1;
-    if (path.empty() || path == "." || path == "..") continue;
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-      error = "Cannot create folder " + path + ": " + reason(errno);
-      return false;
-    }
-  }
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    error = "Cannot create folder " + folder + ": " + reason(errno ? errno : ENOTDIR);
+    if (path.empty() || path.back() == '/' || path.ends_with("/.") || path == ".") continue;
+    if (::mkdir(path.c_str(), 0777) == 0) continue;
+    int why = errno;
+    struct stat st;
+    if (why == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+    error = "Cannot create folder " + path + ": " + reason(why);
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 // sorvik-batch: converts a whole collection of scores, each exactly as
 // SorvikToMusicXml converts it, on as many cores as asked, and reports what
 // became of every file.
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -32,6 +33,11 @@ void watchSignals() {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
+  // A parent may have left it blocked; the workers inherit this mask.
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
   // A limit on file sizes fails the write (one row) instead of ending the run.
   signal(SIGXFSZ, SIG_IGN);
 }

@@ -1,0 +1,67 @@
+// What the tests of sorvik-batch share: temporary folders, runs of the
+// tool with their console and exit status, the report read back.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace batchtest {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& p);
+void writeFile(const fs::path& p, const std::string& text);
+
+// A fresh folder below /tmp, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+struct BatchRun {
+  int status = -1;
+  std::string out, err;
+};
+
+struct RunOptions {
+  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, when not negative
+};
+
+// Runs sorvik-batch with the arguments in the folder `cwd`, standard input
+// closed, and waits for it.
+BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, RunOptions options = {});
+
+// Starts it the same way, its console into files of `console`, without waiting.
+pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, const fs::path& console);
+
+// The exit status of a run started by startBatch; kills it after `seconds`
+// (a safety net against a hang, not a measure of speed).
+int waitBatch(pid_t pid, int seconds);
+
+// RFC 4180: rows of fields, quoted fields unquoted.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text);
+
+// The rows of a report after its header, by input path.
+std::map<std::string, std::vector<std::string>> reportRows(const fs::path& report);
+
+// Every file below root (links too), by its path relative to root, with its bytes.
+std::map<std::string, std::string> snapshot(const fs::path& root);
+
+// A song that converts without a message, with the name `title`.
+std::string goodSong(const std::string& title = "Song");
+// A song that ends in an error at its fourth line ("Wrong note format").
+std::string faultySong();
+
+}  // namespace batchtest
