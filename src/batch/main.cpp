@@ -110,19 +110,18 @@ int main(int argc, char** argv) {
     }
     report.add(files[i].path, o);
   };
-  // The outcomes in the files' order, as they come.
+  // The outcomes in the files' order, as they come; after an interruption,
+  // those of the files that were done.
   size_t next = 0;
-  while (next < files.size() && !interrupted.load()) {
-    if (pool.waitFor(next, std::chrono::milliseconds(100))) {
-      handle(next++);
-    } else if (pool.ended()) {
-      break;
-    }
+  for (;;) {
+    bool ended = pool.waitForEnd(std::chrono::milliseconds(100));
+    while (next < files.size() && pool.done(next)) handle(next++);
     bar.update(pool.tally());
+    if (ended || interrupted.load()) break;
   }
   pool.join();
   for (; next < files.size(); ++next) {
-    if (pool.done(next)) handle(next);  // after an interruption: what was done
+    if (pool.done(next)) handle(next);
   }
   bar.clear();
 

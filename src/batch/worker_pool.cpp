@@ -162,7 +162,6 @@ void WorkerPool::work(unsigned worker) {
         states_[i] = State::Skipped;
       }
     }
-    changed_.notify_all();
   }
   {
     std::lock_guard lock(mutex_);
@@ -171,10 +170,9 @@ void WorkerPool::work(unsigned worker) {
   changed_.notify_all();
 }
 
-bool WorkerPool::waitFor(size_t index, std::chrono::milliseconds wait) {
+bool WorkerPool::waitForEnd(std::chrono::milliseconds wait) {
   std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, wait, [&] { return states_[index] != State::Pending || running_ == 0; });
-  return states_[index] == State::Done;
+  return changed_.wait_for(lock, wait, [&] { return running_ == 0; });
 }
 
 bool WorkerPool::done(size_t index) {
@@ -185,11 +183,6 @@ bool WorkerPool::done(size_t index) {
 Outcome WorkerPool::take(size_t index) {
   std::lock_guard lock(mutex_);
   return std::move(outcomes_[index]);
-}
-
-bool WorkerPool::ended() {
-  std::lock_guard lock(mutex_);
-  return running_ == 0;
 }
 
 Tally WorkerPool::tally() {
