@@ -25,26 +25,26 @@ namespace {
 std::ostream& say(ConversionState& cs) { return *cs.CONSOLE; }
 
 // Reads the next line into S, counts it and adds its note value to the time count.
+// Reads the next line into S, cut once, counts it and adds its note value
+// to the time count.
 void readNextLine(ConversionState& cs) {
   cs.DATAIN.readLine(cs.S.text);
-  cs.S.read = ++cs.LINENUMBERIN;
-  int64_t tabs;
-  CUTLINE(cs, cs.S, tabs);  // places the TABs (and cuts the line for what follows)
-  cs.P = tabs > 0 ? cs.TABPOSITIONS[0] : 0;
+  ++cs.LINENUMBERIN;
+  CUTLINE(cs.S);
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
 
 void checkLine(ConversionState& cs) {
-  CHECKBEATCHANGE(cs, cs.S, cs.P);
-  CHECKTIMEVALUES(cs, cs.S, cs.P);
+  CHECKBEATCHANGE(cs, cs.S);
+  CHECKTIMEVALUES(cs, cs.S);
 }
 
-bool isNoteLine(ConversionState& cs) { return cs.P > 0 && inNoteCodes(LEADINGCODE(cs, cs.S, cs.P)); }
+bool isNoteLine(const ConversionState& cs) { return cs.S.tabs > 0 && inNoteCodes(cs.S.leadingCode); }
 
-// Cuts the fields of S for the beaming; returns its TAB count.
-int64_t cutNoteLine(ConversionState& cs) {
-  if (const LineCut* cut = CUTLINE(cs, cs.S, cs.TABCOUNT)) CUTTIMINGFIELDS(cs, *cut, cs.S.text);
-  return cs.TABCOUNT;
+// Takes the timing fields of S for the beaming; false when S is not cut.
+bool timeNoteLine(ConversionState& cs) {
+  if (cs.S.cut) CUTTIMINGFIELDS(cs, cs.S);
+  return cs.S.cut;
 }
 
 // An eighth or shorter (a dotted eighth is not short).
@@ -81,7 +81,7 @@ void collectGroup(ConversionState& cs) {
   cs.BEAMS = true;
   while (cs.BEAMS && isNoteLine(cs)) {
     cs.BEAMS = false;
-    if (cutNoteLine(cs) != 9) break;
+    if (!timeNoteLine(cs)) break;
     quarterIndex(cs);
     if (1.0 > cs.TIMEREALFROMLINE) cs.TIMEREAL = cs.TIMEREAL - std::floor(cs.TIMEREAL);
     if (cs.QUARTERCOUNT % 2 != 0 && cs.QUARTERCOUNT / 2 == cs.QUARTERCOUNTOLD / 2) {
@@ -122,11 +122,10 @@ void handOnGroup(ConversionState& cs) {
 void handleGroupEnd(ConversionState& cs) {
   cs.NEXTLINE.clear();
   if (cs.S.empty()) return;
-  bool mayBeginGroup = cutNoteLine(cs) == 9 && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
+  bool mayBeginGroup = timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
                        cs.NOTELENGTH > 0 && isShort(cs);
   if (mayBeginGroup) {
-    cs.P = cs.TABPOSITIONS[0];
-    CHECKTIMEVALUES(cs, cs.S, cs.P);
+    CHECKTIMEVALUES(cs, cs.S);
     std::swap(cs.NEXTLINE, cs.S);
   } else {
     PROCESSONELINE(cs, cs.S, NOBEAM);
@@ -148,7 +147,6 @@ void mainLoop(ConversionState& cs) {
     collectGroup(cs);
     handOnGroup(cs);
     handleGroupEnd(cs);
-    cs.MEASUREINDEXOUT = 0;
     cs.MEASUREINDEXIN = 0;
     cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
   }
@@ -168,7 +166,8 @@ void convertLines(ConversionState& cs, InputSource& input, DocumentSink& documen
   cs.NEWSONGTYPE.clear();
   if (!cs.DATAIN.atEnd()) {
     cs.DATAIN.readLine(cs.S.text);
-    cs.S.read = ++cs.LINENUMBERIN;
+    ++cs.LINENUMBERIN;
+    CUTLINE(cs.S);
     PROCESSONELINE(cs, cs.S, NOBEAM);
   }
   cs.MEASURENUMBER = 0;
