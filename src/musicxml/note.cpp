@@ -1,8 +1,10 @@
 #include "musicxml/note.h"
 
+#include <cassert>
 #include <string_view>
 
 #include "model/duration.h"
+#include "model/names.h"
 #include "model/pitch.h"
 
 namespace sorvik {
@@ -36,6 +38,21 @@ constexpr std::string_view kMordent[] = {
 constexpr std::string_view kTrill[] = {
     R"(    <notations>)", R"(      <ornaments>)", R"(        <trill-mark default-y="39"/>)", R"(      </ornaments>)",
     R"(    </notations>)"};
+
+constexpr std::string_view kTripletModification =
+    "    <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>";
+constexpr std::string_view kDots[] = {"", "<dot/>", "<dot/><dot/>"};
+
+// The type element (cue size inside it) with its dots on the same line.
+void MUSICXMLTYPE(ConversionState& cs, const NoteType& type, bool CUE) {
+  assert(type.number >= 1 && type.number <= 11 && type.dots >= 0 && type.dots <= 2);
+  std::string_view name = NOTETYPENAMES[type.number];
+  if (CUE) {
+    cs.DATAOUT.line(R"(    <type size="cue">)", name, "</type>", kDots[type.dots]);
+  } else {
+    cs.DATAOUT.line("    <type>", name, "</type>", kDots[type.dots]);
+  }
+}
 
 bool isMordentCode(int64_t code) { return (code >= 23 && code <= 29) || (code >= 43 && code <= 47); }
 
@@ -116,11 +133,10 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
   if (TIE == STARTTIE) cs.DATAOUT.line(R"(    <tie type="start"/>)");
   if (TIE == STOPTIE) cs.DATAOUT.line(R"(    <tie type="stop"/>)");
 
-  const std::string& type = MUSICXMLGETNOTETYPE(cs, NOTELENGTH, NOTEDIVISION, CUE);
-  size_t split = type.find('&');
-  cs.DATAOUT.line("    ", std::string_view(type).substr(0, split));
+  const NoteType type = NOTETYPE(cs, NOTELENGTH, NOTEDIVISION);
+  MUSICXMLTYPE(cs, type, CUE);
   if (!accidental.empty()) cs.DATAOUT.line("    <accidental>", accidental, "</accidental>");
-  if (split != std::string::npos) cs.DATAOUT.line("    ", std::string_view(type).substr(split + 1));
+  if (type.triplet) cs.DATAOUT.line(kTripletModification);
 
   writeBeam(cs, BEAM);
   writeNotations(cs, SLUR, TIE, STACCATO, FERMAT, CODE);
@@ -137,6 +153,13 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
   // Four lines, written as one (the line ends are in the literals).
   cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, "\">\r\n      <syllabic>", syllabic,
                   "</syllabic>\r\n      <text>", XmlText{NOTETEXT}, "</text>\r\n    </lyric>");
+}
+
+void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION) {
+  cs.DATAOUT.line("<note>");
+  cs.DATAOUT.line("  <rest/>");
+  cs.DATAOUT.line("  <duration>", RESTDURATION, "</duration>");
+  cs.DATAOUT.line("  </note>");
 }
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
