@@ -107,35 +107,28 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
                   std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
   const bool CUE = CODE == 1;
-  const Pitch& pitch = READPITCH(cs, NOTE, false);
-  std::string_view alter = pitch.alter;  // read for a note
+  const WrittenPitch pitch = WRITTENNOTEPITCH(cs, NOTE);
 
   if (!NEWSONGTYPE.empty()) {
     writeWords(cs, NEWSONGTYPE);
     NEWSONGTYPE.clear();
   }
-  if (cs.OPTIONS.arrows) {
-    Arrows arrows = ARROWS(pitch.reduced);
-    if (!arrows.flat.empty()) writeWords(cs, arrows.flat);
-    if (!arrows.sharp.empty()) writeWords(cs, arrows.sharp);
-  }
-  // Runs of lines are written as one where nothing can come between them
-  // (the line ends are in the literals).
-  cs.DATAOUT.line("  <note>\r\n    <pitch>\r\n      <step>", pitch.step, "</step>");
-
-  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
-  if (cs.OPTIONS.musescorePrint) alter = PRINTNOTEALTER(pitch.reduced);
-  ACCIDENTALDECISION(cs, pitch.step, accidental, alter);
-
-  if (!alter.empty()) cs.DATAOUT.line("      <alter>", alter, "</alter>");
-  cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>\r\n      </pitch>\r\n    <duration>", NOTEDURATION,
-                  "</duration>");
+  if (!pitch.arrows.flat.empty()) writeWords(cs, pitch.arrows.flat);
+  if (!pitch.arrows.sharp.empty()) writeWords(cs, pitch.arrows.sharp);
+  cs.DATAOUT.line("  <note>");
+  cs.DATAOUT.line("    <pitch>");
+  cs.DATAOUT.line("      <step>", pitch.step, "</step>");
+  CHECKACCIDENTAL(cs, pitch);
+  if (!pitch.alter.empty()) cs.DATAOUT.line("      <alter>", pitch.alter, "</alter>");
+  cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>");
+  cs.DATAOUT.line("      </pitch>");
+  cs.DATAOUT.line("    <duration>", NOTEDURATION, "</duration>");
   if (TIE == STARTTIE) cs.DATAOUT.line(R"(    <tie type="start"/>)");
   if (TIE == STOPTIE) cs.DATAOUT.line(R"(    <tie type="stop"/>)");
 
   const NoteType type = NOTETYPE(cs, NOTELENGTH, NOTEDIVISION);
   MUSICXMLTYPE(cs, type, CUE);
-  if (!accidental.empty()) cs.DATAOUT.line("    <accidental>", accidental, "</accidental>");
+  if (!pitch.accidental.empty()) cs.DATAOUT.line("    <accidental>", pitch.accidental, "</accidental>");
   if (type.triplet) cs.DATAOUT.line(kTripletModification);
 
   writeBeam(cs, BEAM);
@@ -150,9 +143,10 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
   if (NOTETEXT.empty()) return;
   // A syllable that ends in a blank is continued by the next one.
   std::string_view syllabic = NOTETEXT.back() == ' ' ? "begin" : "single";
-  // Four lines, written as one (the line ends are in the literals).
-  cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, "\">\r\n      <syllabic>", syllabic,
-                  "</syllabic>\r\n      <text>", XmlText{NOTETEXT}, "</text>\r\n    </lyric>");
+  cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, "\">");
+  cs.DATAOUT.line("      <syllabic>", syllabic, "</syllabic>");
+  cs.DATAOUT.line("      <text>", XmlText{NOTETEXT}, "</text>");
+  cs.DATAOUT.line("    </lyric>");
 }
 
 void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION) {
@@ -163,21 +157,19 @@ void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION) {
 }
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
-  const Pitch& pitch = READPITCH(cs, NOTE, true);
-  std::string_view alter = pitch.alter;  // read for a grace note
-  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
-  if (cs.OPTIONS.musescorePrint) alter = PRINTGRACEALTER(accidental, alter);
+  const WrittenPitch pitch = WRITTENGRACEPITCH(cs, NOTE);
+  CHECKACCIDENTAL(cs, pitch);
 
   cs.DATAOUT.line("<note>");
   cs.DATAOUT.line(R"(<grace slash="yes"/>)");
   cs.DATAOUT.line("<pitch>");
   cs.DATAOUT.line("<step>", pitch.step, "</step>");
-  cs.DATAOUT.line("<alter>", alter, "</alter>");
+  cs.DATAOUT.line("<alter>", pitch.alter, "</alter>");
   cs.DATAOUT.line("<octave>", pitch.octave, "</octave>");
   cs.DATAOUT.line("</pitch>");
   cs.DATAOUT.line("<voice>1</voice>");
   cs.DATAOUT.line("<type>eighth</type>");
-  if (!accidental.empty()) cs.DATAOUT.line("<accidental>", accidental, "</accidental>");
+  if (!pitch.accidental.empty()) cs.DATAOUT.line("<accidental>", pitch.accidental, "</accidental>");
   cs.DATAOUT.line("<notations>");
   cs.DATAOUT.line(R"(<slur type="start" number="2"/>)");
   cs.DATAOUT.line("</notations>");
