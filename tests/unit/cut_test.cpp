@@ -29,7 +29,6 @@ std::string randomText(std::mt19937& rng, std::string_view alphabet, size_t most
 }
 
 TEST(LineCut, AgreesWithReadingEachField) {
-  ConversionState cs;
   std::mt19937 rng(7);
   const std::string_view anyByte("0123456789 .-x,()[]:$><{}+ab\xC3\xBC");
   const std::string_view positionByte("0123456789..  -x,");
@@ -40,11 +39,15 @@ TEST(LineCut, AgreesWithReadingEachField) {
     if (n % 3 == 0) fields[9] = randomText(rng, positionByte, 14);
     std::string text = fields[0];
     for (int k = 1; k < 10; ++k) text += "\t" + fields[k];
-    InputLine line{text, n};
-    int64_t tabs = 0;
-    const LineCut* cut = CUTLINE(cs, line, tabs);
-    ASSERT_NE(nullptr, cut) << text;
-    for (int k = 1; k <= 10; ++k) ASSERT_EQ(fields[k - 1], FIELD(cs, text, k)) << text;
+    LineRecord line;
+    line.text = text;
+    CUTLINE(line);
+    ASSERT_TRUE(line.cut) << text;
+    EXPECT_EQ(9, line.tabs);
+    EXPECT_EQ(STRINGTOINT(fields[0]), line.leadingCode) << text;
+    const LineRecord moved = std::move(line);  // fields are positions: they move with the text
+    const LineRecord* cut = &moved;
+    for (int k = 1; k <= 10; ++k) ASSERT_EQ(fields[k - 1], moved.field(k)) << text;
     EXPECT_EQ(STRINGTOINT(STRIP(fields[0])), cut->code) << text;
     EXPECT_EQ(STRINGTOINT(fields[2]), cut->length) << text;
     EXPECT_EQ(STRINGTOINT(fields[6]), cut->top) << text;
@@ -55,20 +58,20 @@ TEST(LineCut, AgreesWithReadingEachField) {
   }
 }
 
-TEST(LineCut, AgainForALineReadAgain) {
-  ConversionState cs;
-  InputLine a{"9\tla4\t1\t8\t0\t0\t0\tne\t\t1.5", 1}, b{"9\tsi4b5\t1\t4\t99\t0\t0\t\tlam\t2", 2};
-  int64_t tabs = 0;
-  CUTLINE(cs, a, tabs);
-  CUTLINE(cs, b, tabs);
-  const LineCut* again = CUTLINE(cs, a, tabs);  // from the cache: the TABs must be a's again
-  ASSERT_NE(nullptr, again);
-  EXPECT_EQ("la4", FIELD(cs, a.text, 2));
-  EXPECT_EQ("ne", FIELD(cs, a.text, 8));
-  EXPECT_EQ(1500000, again->timeScaled);
-  InputLine nine{"1\t2\t3", 3};
-  EXPECT_EQ(nullptr, CUTLINE(cs, nine, tabs));
-  EXPECT_EQ(2, tabs);
+TEST(LineCut, LinesWithAnotherTabCountKeepOnlyTheirLeadingCode) {
+  struct Row {
+    std::string text;
+    int64_t tabs, leadingCode;
+  };
+  for (const Row& row : {Row{"", 0, 0}, Row{"51", 0, 0}, Row{" 51 \tx", 1, 51}, Row{"9\tla4\t1\t8", 3, 9},
+                         Row{"56\t" + std::string(300, '\t'), 301, 56}, Row{"x\t\t\t\t\t\t\t\t\t\t", 10, 0}}) {
+    LineRecord line;
+    line.text = row.text;
+    CUTLINE(line);
+    EXPECT_FALSE(line.cut) << row.text;
+    EXPECT_EQ(row.tabs, line.tabs) << row.text;
+    EXPECT_EQ(row.leadingCode, line.leadingCode) << row.text;
+  }
 }
 
 // Tokens of up to seven bytes are kept; the same token with trailing blanks
@@ -98,7 +101,8 @@ TEST(PitchTokens, KeptReadingsEqualFreshOnes) {
         EXPECT_EQ(fresh.commas, kept.commas) << token;
         EXPECT_EQ(fresh.accidental, kept.accidental) << token;
         EXPECT_EQ(ALTERTEXT(fresh, grace), keptAlter) << token;
-        EXPECT_EQ(GETNOTEACCIDENTAL(cs, fresh.reduced), GETNOTEACCIDENTAL(cs, kept)) << token;
+        EXPECT_EQ(GETNOTEACCIDENTAL(cs, fresh.reduced), GETNOTEACCIDENTAL(cs, kept.reduced)) << token;
+        EXPECT_EQ(fresh.accidental, kept.accidental) << token;
       }
     }
   }
