@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "sorvik/command_line.h"
 
 namespace sorvikfuzz {
 
@@ -89,7 +89,7 @@ inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root
   fs::current_path(root / "run");
   std::ostringstream console;
   std::istringstream keyboard;
-  int status = sorvik::runConverter(args, console, keyboard);
+  int status = sorvik::runCommandLine(args, console, keyboard);
   if (statusOut) *statusOut = status;
   const std::map<std::string, std::string> after = filesBelow(root);
 

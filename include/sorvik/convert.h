@@ -83,6 +83,7 @@ struct Result {
   int64_t notes = 0;     // notes written, grace notes included (rests are not notes)
   uint64_t bytes = 0;    // bytes of the document
   bool textReplaced = false;  // text bytes that are not UTF-8 were replaced by U+FFFD
+  bool copyInput = false;     // the error asks the tool to keep a copy of the input (all but one do)
 
   bool failed() const { return status != 0; }
   // An error in the input (not a failed read or write): the tool waits and keeps a copy.

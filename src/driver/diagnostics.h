@@ -16,8 +16,8 @@ struct RunEnd {
 };
 
 // Reports the error S and ends the run: two console lines, the error line at
-// the end of the output file, the wait for Enter (not with -q or -Q), and a
-// copy of the file FILENAME into the folder Errors.
+// the end of the output file, and the error among the run's diagnostics (the
+// command line then waits for Enter and copies the input into Errors).
 [[noreturn]] void STOPSORVIK(ConversionState& cs, std::string_view S, const std::string& FILENAME);
 void PRINTWARNING(ConversionState& cs, std::string_view S);
 
@@ -37,20 +37,12 @@ void ASSERTSORVIK(ConversionState& cs, bool B, const Message& S, const std::stri
 // -Q) and the run goes on.
 template <class Message>
 void WARNINGSORVIK(ConversionState& cs, bool B, const Message& S) {
-  if (B || cs.WARNING || cs.SWITCH2("-Q")) return;
+  if (B || cs.WARNING || cs.OPTIONS.silent) return;
   if constexpr (std::is_invocable_v<Message>) {
     PRINTWARNING(cs, S());
   } else {
     PRINTWARNING(cs, S);
   }
 }
-
-// Copies the input file to Errors/<name>: never over an existing copy, never
-// outside that folder, silently skipped when it cannot be made.
-void copyIntoErrors(const std::string& name);
-
-// Reads one line of the keyboard (the user presses Enter); a closed or empty
-// input ends the wait at once.
-void waitForEnter(ConversionState& cs);
 
 }  // namespace sorvik

@@ -1,6 +1,5 @@
 #include "driver/files.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -8,28 +7,20 @@
 
 namespace sorvik {
 
-namespace {
-std::string reason() { return std::strerror(errno); }
-}  // namespace
-
-bool LineReader::open(const std::string& path) {
-  close();
-  path_ = path;
-  file_ = std::fopen(path.c_str(), "rb");
-  return file_ != nullptr;
+void LineReader::open(InputSource& source) {
+  source_ = &source;
+  pos_ = len_ = 0;
 }
 
 void LineReader::close() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
+  source_ = nullptr;
   pos_ = len_ = 0;
 }
 
 bool LineReader::fill() {
-  if (!file_) return false;
+  if (!source_) return false;
   pos_ = 0;
-  len_ = std::fread(buf_, 1, sizeof buf_, file_);
-  if (len_ == 0 && std::ferror(file_)) throw IoFailure("Cannot read " + path_ + ": " + reason());
+  len_ = source_->read(buf_, sizeof buf_);
   return len_ > 0;
 }
 
@@ -55,20 +46,16 @@ void LineReader::readLine(std::string& line) {
   }
 }
 
-LineWriter::LineWriter() : buf_(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
+// Not zeroed: only what is written is read.
+LineWriter::LineWriter() : buf_(new char[kCapacity]) {}
 
-LineWriter::~LineWriter() {
-  if (file_) std::fclose(file_);
-}
+LineWriter::~LineWriter() = default;
 
-bool LineWriter::open(const std::string& path) {
-  path_ = path;
+void LineWriter::open(DocumentSink& sink) {
+  sink_ = &sink;
   len_ = 0;
   written_ = 0;
   flushAt_ = kSmallFlushAt;
-  file_ = std::fopen(path.c_str(), "wb");
-  if (file_) std::setvbuf(file_, nullptr, _IONBF, 0);  // this writer buffers itself
-  return file_ != nullptr;
 }
 
 char* LineWriter::append(char* at, XmlText t) {
@@ -101,29 +88,29 @@ void LineWriter::putLong(std::string_view s) {
 }
 
 void LineWriter::writeOut(const char* data, size_t size) {
-  if (!file_ || size == 0) return;
-  if (std::fwrite(data, 1, size, file_) != size) {
-    std::string why = reason();
-    std::fclose(file_);
-    file_ = nullptr;
-    throw IoFailure("Cannot write " + path_ + ": " + why);
+  if (!sink_ || size == 0) return;
+  try {
+    sink_->write(std::string_view(data, size));
+  } catch (...) {
+    sink_ = nullptr;  // nothing more goes out, and the sink is not closed again
+    throw;
   }
+  written_ += size;
 }
 
 void LineWriter::flush() {
   size_t size = len_;
   len_ = 0;
   writeOut(buf_.get(), size);
-  written_ += size;
   if (written_ >= kLargeAfter) flushAt_ = kLargeFlushAt;
 }
 
 void LineWriter::close() {
-  if (!file_) return;
+  if (!sink_) return;
   flush();
-  std::FILE* f = file_;
-  file_ = nullptr;
-  if (std::fclose(f) != 0) throw IoFailure("Cannot write " + path_ + ": " + reason());
+  DocumentSink* sink = sink_;
+  sink_ = nullptr;
+  sink->close();
 }
 
 }  // namespace sorvik

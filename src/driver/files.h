@@ -1,6 +1,6 @@
-// The input score read line by line, and the output document written line by
-// line through one buffer. A failing read or write throws IoFailure; the run
-// reports it as one line and ends with status 1.
+// The input score read line by line from its source, and the output document
+// written line by line through one buffer into its sink. A failing read or
+// write throws IoError; the run reports it as one line and ends with status 1.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +12,9 @@
 #include <string_view>
 #include <type_traits>
 
-namespace sorvik {
+#include "sorvik/convert.h"
 
-struct IoFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+namespace sorvik {
 
 // Text of the input or the command line that goes into the document, with
 // "<", a bare "&" and (in an attribute value) '"' escaped.
@@ -36,7 +34,7 @@ class LineReader {
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader() { close(); }
 
-  bool open(const std::string& path);  // false with errno set
+  void open(InputSource& source);
   // The next line without its end into `line`; at the end of the input the
   // line is empty.
   void readLine(std::string& line);
@@ -46,8 +44,7 @@ class LineReader {
 
  private:
   bool fill();
-  std::FILE* file_ = nullptr;
-  std::string path_;
+  InputSource* source_ = nullptr;
   char buf_[1 << 16];
   size_t pos_ = 0, len_ = 0;
 };
@@ -59,8 +56,8 @@ class LineWriter {
   LineWriter& operator=(const LineWriter&) = delete;
   ~LineWriter();
 
-  bool open(const std::string& path);  // false with errno set
-  bool isOpen() const { return file_ != nullptr; }
+  void open(DocumentSink& sink);
+  uint64_t written() const { return written_ + len_; }
   // Writes the parts joined, then the document's line end CR LF. A part may
   // be a literal, a string or string_view (not a bare char pointer, whose
   // length is unknown), a character, a whole number, or XmlText / XmlAttribute.
@@ -84,7 +81,7 @@ class LineWriter {
   void lines(const std::string_view (&table)[N]) {
     for (std::string_view l : table) line(l);
   }
-  void close();  // flushes; throws IoFailure when the data cannot be written
+  void close();  // flushes and closes the sink (once); throws IoError when the data cannot be written
 
  private:
   // The most bytes a part can take in the document.
@@ -160,8 +157,7 @@ class LineWriter {
   void flush();
   void writeOut(const char* data, size_t size);
 
-  std::FILE* file_ = nullptr;
-  std::string path_;
+  DocumentSink* sink_ = nullptr;
   std::unique_ptr<char[]> buf_;
   size_t len_ = 0;
   size_t flushAt_ = kSmallFlushAt;

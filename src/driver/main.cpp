@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "sorvik/command_line.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
-  int status = sorvik::runConverter(args, std::cout, std::cin);
+  int status = sorvik::runCommandLine(args, std::cout, std::cin);
   std::cout.flush();
   return status;
 }

@@ -1,16 +1,11 @@
-// The run: command line, start-up, the main loop with its beam-group
-// look-ahead, and the end.
-#include "driver/run.h"
-
-#include <sys/stat.h>
-
-#include <cerrno>
+// One conversion, from the progress lines to the end of the document: the
+// main loop with its beam-group look-ahead.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <istream>
 #include <limits>
 #include <memory>
-#include <ostream>
+#include <sstream>
 #include <string_view>
 #include <utility>
 
@@ -25,76 +20,31 @@
 
 namespace sorvik {
 
-const std::string& ConversionState::ARG(size_t n) const {
-  static const std::string kNone;
-  return n >= 1 && n <= ARGS.size() ? ARGS[n - 1] : kNone;
-}
-
 namespace {
-
-constexpr std::string_view kBanner = "SorvikToMusicXml V0.920.";
-
-constexpr std::string_view kUsage[] = {
-    "Call:",
-    "A MusicXML file will be be generated with extension .xml",
-    "SorvikToMusicXml <file name> [-q|-Q|-R|-M] [-I <midi instrument number>]",
-    "SorvikToMusicXml <file name> -  (Normal - stop at error)",
-    "SorvikToMusicXml <file name> -Q -  (Do not stop at error)",
-    "SorvikToMusicXml <file name> -q    - (Do not stop at error but write messages)",
-    "SorvikToMusicXml <file name> -R -  (Stop at end - press CR to teminate)",
-    "SorvikToMusicXml <file name> -M    - (Stop also at measure misalignment- press CR to terminate)",
-    "SorvikToMusicXml <file name> -I <midi instrument number>",
-    "SorvikToMusicXml <file name> -A Show upper/lower \"kommas\" with arrows",
-    "SorvikToMusicXml <file name> -P Make a MusicXml-file that looks right in MuseScore(for print)",
-    "Example:",
-    "SorvikToMusicXml MyNewSong.sv2",
-    "Example: Make MusicXML file for Clarinet",
-    "SorvikToMusicXml MyNewSong.sv2 -I 72",
-};
 
 std::ostream& say(ConversionState& cs) { return *cs.CONSOLE; }
 
-// The output name: the input name up to and including the dot of its first
-// ".sv2", or the whole name, followed by the suffix.
-std::string outputName(const std::string& in, std::string_view suffix) {
-  size_t at = in.find(".sv2");
-  std::string out = at == std::string::npos ? in : in.substr(0, at + 1);
-  return out.append(suffix);
-}
-
-bool fileExists(const std::string& name) {
-  struct stat st;
-  return ::stat(name.c_str(), &st) == 0;
-}
-
-// Two names of one file (a link, say): the output must never overwrite the input.
-bool sameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
-
 // Reads the next line into S, counts it and adds its note value to the time count.
+// Reads the next line into S, cut once, counts it and adds its note value
+// to the time count.
 void readNextLine(ConversionState& cs) {
   cs.DATAIN.readLine(cs.S.text);
-  cs.S.read = ++cs.LINENUMBERIN;
-  int64_t tabs;
-  CUTLINE(cs, cs.S, tabs);  // places the TABs (and cuts the line for what follows)
-  cs.P = tabs > 0 ? cs.TABPOSITIONS[0] : 0;
+  ++cs.LINENUMBERIN;
+  CUTLINE(cs.S);
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
 
 void checkLine(ConversionState& cs) {
-  CHECKBEATCHANGE(cs, cs.S, cs.P);
-  CHECKTIMEVALUES(cs, cs.S, cs.P);
+  CHECKBEATCHANGE(cs, cs.S);
+  CHECKTIMEVALUES(cs, cs.S);
 }
 
-bool isNoteLine(ConversionState& cs) { return cs.P > 0 && inNoteCodes(LEADINGCODE(cs, cs.S, cs.P)); }
+bool isNoteLine(const ConversionState& cs) { return cs.S.tabs > 0 && inNoteCodes(cs.S.leadingCode); }
 
-// Cuts the fields of S for the beaming; returns its TAB count.
-int64_t cutNoteLine(ConversionState& cs) {
-  if (const LineCut* cut = CUTLINE(cs, cs.S, cs.TABCOUNT)) CUTTIMINGFIELDS(cs, *cut, cs.S.text);
-  return cs.TABCOUNT;
+// Takes the timing fields of S for the beaming; false when S is not cut.
+bool timeNoteLine(ConversionState& cs) {
+  if (cs.S.cut) CUTTIMINGFIELDS(cs, cs.S);
+  return cs.S.cut;
 }
 
 // An eighth or shorter (a dotted eighth is not short).
@@ -131,7 +81,7 @@ void collectGroup(ConversionState& cs) {
   cs.BEAMS = true;
   while (cs.BEAMS && isNoteLine(cs)) {
     cs.BEAMS = false;
-    if (cutNoteLine(cs) != 9) break;
+    if (!timeNoteLine(cs)) break;
     quarterIndex(cs);
     if (1.0 > cs.TIMEREALFROMLINE) cs.TIMEREAL = cs.TIMEREAL - std::floor(cs.TIMEREAL);
     if (cs.QUARTERCOUNT % 2 != 0 && cs.QUARTERCOUNT / 2 == cs.QUARTERCOUNTOLD / 2) {
@@ -172,11 +122,10 @@ void handOnGroup(ConversionState& cs) {
 void handleGroupEnd(ConversionState& cs) {
   cs.NEXTLINE.clear();
   if (cs.S.empty()) return;
-  bool mayBeginGroup = cutNoteLine(cs) == 9 && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
+  bool mayBeginGroup = timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
                        cs.NOTELENGTH > 0 && isShort(cs);
   if (mayBeginGroup) {
-    cs.P = cs.TABPOSITIONS[0];
-    CHECKTIMEVALUES(cs, cs.S, cs.P);
+    CHECKTIMEVALUES(cs, cs.S);
     std::swap(cs.NEXTLINE, cs.S);
   } else {
     PROCESSONELINE(cs, cs.S, NOBEAM);
@@ -198,52 +147,27 @@ void mainLoop(ConversionState& cs) {
     collectGroup(cs);
     handOnGroup(cs);
     handleGroupEnd(cs);
-    cs.MEASUREINDEXOUT = 0;
     cs.MEASUREINDEXIN = 0;
     cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
   }
 }
 
-void endOfRun(ConversionState& cs) {
-  if (!cs.SWITCH2("-Q")) say(cs) << "Lines: " << cs.LINENUMBER << '\n';
-  if (cs.SWITCH2("-R")) {
-    say(cs) << "Press CR to terminate" << '\n';
-    cs.CONSOLE->flush();
-    waitForEnter(cs);
-  }
-}
-
-// Everything from the banner to the end; returns the exit status.
-int convert(ConversionState& cs) {
-  if (!cs.SWITCH2("-Q") && !cs.SWITCH2("-q")) say(cs) << kBanner << '\n';
-  if (cs.ARGS.empty()) {
-    for (std::string_view line : kUsage) say(cs) << line << '\n';
-    endOfRun(cs);
-    return 0;
-  }
-  cs.FILENAMEIN = cs.ARGS[0];
-  cs.FILENAMEOUT = outputName(cs.FILENAMEIN, cs.SWITCH2("-P") ? "musescore-print.xml" : "xml");
-  if (!fileExists(cs.FILENAMEIN)) {
-    say(cs) << "File not found: " << cs.FILENAMEIN << '\n';
-    endOfRun(cs);
-    return 1;
-  }
-  if (!cs.SWITCH2("-Q")) {
+// From the progress lines to the end of the document.
+void convertLines(ConversionState& cs, InputSource& input, DocumentSink& document) {
+  if (!cs.OPTIONS.silent) {
     say(cs) << "Reading " << cs.FILENAMEIN << '\n';
     say(cs) << "Writing to " << cs.FILENAMEOUT << '\n';
   }
-  if (!cs.DATAIN.open(cs.FILENAMEIN)) throw IoFailure("Cannot open " + cs.FILENAMEIN + ": " + std::strerror(errno));
-  if (sameFile(cs.FILENAMEIN, cs.FILENAMEOUT)) {
-    throw IoFailure("Cannot create " + cs.FILENAMEOUT + ": it is the input file");
-  }
-  if (!cs.DATAOUT.open(cs.FILENAMEOUT)) {
-    throw IoFailure("Cannot create " + cs.FILENAMEOUT + ": " + std::strerror(errno));
-  }
+  input.open();
+  cs.DATAIN.open(input);
+  document.open();
+  cs.DATAOUT.open(document);
   cs.SONGTYPE.clear();
   cs.NEWSONGTYPE.clear();
   if (!cs.DATAIN.atEnd()) {
     cs.DATAIN.readLine(cs.S.text);
-    cs.S.read = ++cs.LINENUMBERIN;
+    ++cs.LINENUMBERIN;
+    CUTLINE(cs.S);
     PROCESSONELINE(cs, cs.S, NOBEAM);
   }
   cs.MEASURENUMBER = 0;
@@ -253,32 +177,73 @@ int convert(ConversionState& cs) {
   MUSICXMLEND(cs);
   cs.DATAIN.close();
   cs.DATAOUT.close();
-  endOfRun(cs);
-  return 0;
+  if (!cs.OPTIONS.silent) say(cs) << "Lines: " << cs.LINENUMBER << '\n';
 }
 
 }  // namespace
 
-int runConverter(const std::vector<std::string>& args, std::ostream& console, std::istream& keyboard) {
-  // Default-initialised, not value-initialised: the file buffers inside
-  // need no zeroing, which matters when a collection starts one process a song.
+std::string_view bannerLine() { return "SorvikToMusicXml V0.920."; }
+
+Result convert(InputSource& input, DocumentSink& document, const Options& options) {
+  // Default-initialised, not value-initialised: the buffers inside need no zeroing.
   std::unique_ptr<ConversionState> cs(new ConversionState);
-  cs->ARGS = args;
+  std::ostringstream console;
+  cs->OPTIONS = options;
   cs->CONSOLE = &console;
-  cs->KEYBOARD = &keyboard;
-  cs->MUSESCOREPRINT = cs->SWITCH2("-P");
-  cs->MEASURESTOP = cs->SWITCH2("-M");
-  for (size_t n = 2; n <= 4; ++n) cs->ARROWS = cs->ARROWS || cs->ARG(n) == "-A";
+  cs->FILENAMEIN = options.inputName;
+  cs->FILENAMEOUT = outputName(options.inputName, options.musescorePrint);
+  Result result;
+  if (!options.quiet && !options.silent) console << bannerLine() << '\n';
   try {
-    return convert(*cs);
+    convertLines(*cs, input, document);
   } catch (const RunEnd& end) {
-    console.flush();
-    return end.status;
-  } catch (const IoFailure& failure) {
-    console << failure.what() << '\n';
-    console.flush();
-    return 1;
+    result.status = end.status;
+  } catch (const IoError& failure) {
+    result.status = 1;
+    result.ioError = failure.what();
+    console << result.ioError << '\n';
   }
+  result.console = console.str();
+  result.diagnostics = std::move(cs->DIAGNOSTICS);
+  result.lines = cs->LINENUMBER;
+  result.notes = cs->NOTESWRITTEN;
+  result.bytes = cs->DATAOUT.written();
+  result.copyInput = cs->COPYINPUT;
+  return result;
+}
+
+namespace {
+
+// A score in memory, handed out in the pieces the reader asks for.
+class MemorySource : public InputSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : rest_(bytes) {}
+  size_t read(char* buffer, size_t size) override {
+    size_t n = std::min(size, rest_.size());
+    if (n > 0) std::memcpy(buffer, rest_.data(), n);
+    rest_.remove_prefix(n);
+    return n;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+class StringSink : public DocumentSink {
+ public:
+  explicit StringSink(std::string& out) : out_(out) {}
+  void write(std::string_view bytes) override { out_.append(bytes); }
+
+ private:
+  std::string& out_;
+};
+
+}  // namespace
+
+Result convert(std::string_view input, const Options& options, std::string& document) {
+  MemorySource source(input);
+  StringSink sink(document);
+  return convert(source, sink, options);
 }
 
 }  // namespace sorvik

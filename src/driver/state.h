@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "driver/files.h"
+#include "sorvik/convert.h"
 
 namespace sorvik {
 
@@ -38,37 +40,81 @@ struct TOLDKEY {
 };
 
 constexpr int MEASURESLOTS = 1001;  // lines a beam group may hold
-constexpr int TABSLOTS = 256;       // TAB positions kept per line
 
-// A line of the input as read: its text, and the number of the read that
-// brought it. Copies keep the number, so what is worked out from the text
-// once is found again by it.
-struct InputLine {
+// One line of the input, read once: its text, where its TABs are, and what
+// the time count, the look-ahead and the interpreter read of it. The fields
+// are kept as positions, so a record may be moved and copied freely.
+struct LineRecord {
   std::string text;
-  int64_t read = 0;
+  int64_t tabs = 0;  // TAB characters in the line
+  // The number before the first TAB, 0 in a line without one: what the time
+  // count takes as the line's code, whatever the TAB count.
+  int64_t leadingCode = 0;
+  // The rest holds only for a line with exactly nine TABs (cut).
+  bool cut = false;
+  std::array<uint32_t, 9> tabAt{};  // 0-based positions of the nine TABs
+  int64_t code = 0;                 // field 1 as a number
+  bool codeBlank = false;           // field 1 holds nothing but blanks
+  int64_t length = 0, division = 0, legato = 0, bas = 0;
+  int64_t top = 0;                          // field 7 as a number
+  int64_t timeScaled = 0, timeInteger = 0;  // field 10 as a fraction and as a number
+  bool markerSign = false;                  // the line holds one of ()[]:$><{}+-
+  bool barlineSign = false;                 // the line holds one of ()[]:$
+
   bool empty() const { return text.empty(); }
-  void clear() { text.clear(); }
+  void clear() {
+    text.clear();
+    tabs = 0;
+    leadingCode = 0;
+    cut = false;
+  }
+  // Field k (1 to 10) of a cut line.
+  std::string_view field(int k) const {
+    assert(cut && k >= 1 && k <= 10);
+    const std::string_view t = text;
+    const size_t from = k == 1 ? 0 : tabAt[k - 2] + 1;
+    const size_t to = k == 10 ? t.size() : tabAt[k - 1];
+    return t.substr(from, to - from);
+  }
 };
 
-// A line with nine TABs as cut once: the time count, the look-ahead and the
-// interpreter each look at the same few lines.
-struct LineCut {
-  int64_t read = 0;  // the read that brought the line; 0 for none
-  std::array<int64_t, 9> positions{};
-  int64_t code = 0;        // field 1 as a number
-  bool codeBlank = false;  // field 1 holds nothing but blanks
-  int64_t length = 0, division = 0, legato = 0, bas = 0;
-  int64_t top = 0;                            // field 7 as a number
-  int64_t timeScaled = 0, timeInteger = 0;  // field 10 as a fraction and as a number
-  bool markerSign = false;   // the line holds one of ()[]:$><{}+-
-  bool barlineSign = false;  // the line holds one of ()[]:$
+// A pitch token as read: what the note writers need of it.
+struct Pitch {
+  std::string reduced;  // the token without its octave digit, in lower case
+  char octave = 0;      // the octave digit as written
+  char step = 0;        // MusicXML step letter A..G
+  int name = 0;         // index of the solfege name
+  int64_t commas = 0;   // comma position in the octave, inflection included
+  // The accidental, worked out with the pitch; not valid when the token's
+  // sign is followed by anything but a digit 1 to 8.
+  std::string_view accidental;
+  bool accidentalValid = false;
+  std::string alter;  // the alter text for the kind of note (grace or not) it was read for
+};
+
+// Pitch tokens of up to seven bytes read without error, found by their key
+// (bytes, length and grace flag) in a table that is never more than half full.
+struct PitchMemo {
+  static constexpr size_t kSlots = 512, kMostKept = kSlots / 2;
+  std::array<uint64_t, kSlots> keys{};  // 0 for an empty slot
+  std::array<uint16_t, kSlots> kept{};  // index into `pitches`
+  std::vector<Pitch> pitches;
+  Pitch unkept;  // the last token read that is not kept
+};
+
+// A note value's type text, made once per song.
+struct NoteTypeMemo {
+  int64_t L = 0, D = 0;
+  bool CUE = false;
+  std::string text;  // empty for none
 };
 
 struct ConversionState {
-  // Command line and console.
-  std::vector<std::string> ARGS;  // arguments after the program name
+  // What the run is asked to do, and where its console text and
+  // diagnostics go.
+  Options OPTIONS;
   std::ostream* CONSOLE = nullptr;
-  std::istream* KEYBOARD = nullptr;
+  std::vector<Diagnostic> DIAGNOSTICS;
 
   // Files.
   std::string FILENAMEIN, FILENAMEOUT;
@@ -78,16 +124,13 @@ struct ConversionState {
   // Counters.
   int64_t LINENUMBERIN = 0, LINENUMBER = 0;
   int64_t NOTECOUNT = 0;
+  int64_t NOTESWRITTEN = 0;  // notes and grace notes in the document
   int64_t MEASURENUMBER = 0, MEASURENUMBEROLD = 0, MEASURENUMBEROFFSET = 0;
 
   // The line being handled.
-  InputLine S;
-  int64_t P = 0;
-  int64_t TABCOUNT = 0;
-  std::array<int64_t, TABSLOTS> TABPOSITIONS{};
-  int64_t TABSREAD = 0;  // the read whose cut line TABPOSITIONS hold; 0 for none
-  // The fields of the line last cut. The texts are views into that line:
-  // they are read while it is handled, never after its text changes.
+  LineRecord S;
+  // The fields of the line last timed or interpreted. The texts are views
+  // into that line: read while it is handled, never after it changes.
   int64_t NOTECODE = 0;
   std::string_view NOTEPITCH;
   int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTELEGATO = 0, NOTEBAS = 0, NOTETOP = 0;
@@ -111,14 +154,12 @@ struct ConversionState {
   TOLDKEY PREDEFINEDOLDKEY, CURRENTOLDKEY;
 
   // Beam-group look-ahead.
-  std::vector<InputLine> MEASURE;  // grows as a group needs, up to MEASURESLOTS lines
-  int64_t MEASUREINDEXIN = 0, MEASUREINDEXOUT = 0;
-  InputLine NEXTLINE;
+  std::vector<LineRecord> MEASURE;  // grows as a group needs, up to MEASURESLOTS lines
+  int64_t MEASUREINDEXIN = 0;
+  LineRecord NEXTLINE;
   bool BEAMS = true;
   int64_t QUARTERCOUNT = 0, QUARTERCOUNTOLD = 0;
   bool TRIOLS = false, TRIOLSNEW = false;
-
-  std::array<LineCut, 16> CUTS;  // the lines cut last, by read number
 
   // Time count.
   int64_t TIMETICK = 0, TIMETICKNEW = 0;
@@ -126,17 +167,11 @@ struct ConversionState {
 
   // Diagnostics.
   bool WARNING = false;
+  bool COPYINPUT = false;  // the error asks for a copy of the input in Errors
 
-  // Switches, read once from the command line.
-  bool MUSESCOREPRINT = false;  // "-P" as argument 2
-  bool ARROWS = false;          // "-A" as argument 2, 3 or 4
-  bool MEASURESTOP = false;     // "-M" as argument 2: a bar check that fails stops the run
-
-  // Argument n of the command line, counted from 1 after the program name;
-  // empty when there is none.
-  const std::string& ARG(size_t n) const;
-  // Argument 2 is exactly `sw` (at least two arguments given).
-  bool SWITCH2(const char* sw) const { return ARGS.size() >= 2 && ARGS[1] == sw; }
+  // Kept readings: a song uses few pitch tokens and note values many times.
+  PitchMemo PITCHES;
+  std::array<NoteTypeMemo, 32> NOTETYPEMEMO;
 };
 
 }  // namespace sorvik

@@ -1,6 +1,5 @@
 #include "input/fields.h"
 
-#include <algorithm>
 #include <array>
 
 #include "driver/text.h"
@@ -21,23 +20,22 @@ constexpr std::array<uint8_t, 256> kByteClass = [] {
   return c;
 }();
 
-// Counts the TABs of S and keeps the positions of the first 256 in
-// TABPOSITIONS (1-based), and collects the classes of all its bytes;
-// returns the count.
-int64_t SCANTABS(ConversionState& cs, std::string_view S, uint8_t& classes) {
+// Counts the TABs of the line, keeps the positions of the first nine and
+// collects the classes of all its bytes.
+void SCANTABS(LineRecord& line, uint8_t& classes) {
   int64_t count = 0;
   uint8_t seen = 0;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(S.data());
-  const int64_t size = static_cast<int64_t>(S.size());
-  for (int64_t i = 0; i < size; ++i) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(line.text.data());
+  const size_t size = line.text.size();
+  for (size_t i = 0; i < size; ++i) {
     uint8_t c = kByteClass[p[i]];
     seen |= c;
     if (!(c & kTab)) continue;
-    if (count < TABSLOTS) cs.TABPOSITIONS[count] = i + 1;
+    if (count < 9) line.tabAt[static_cast<size_t>(count)] = static_cast<uint32_t>(i);
     ++count;
   }
+  line.tabs = count;
   classes = seen;
-  return count;
 }
 
 // The position field as a fraction and as a whole number at once, when it
@@ -60,36 +58,28 @@ bool readPlainTime(std::string_view s, int64_t& scaled, int64_t& integer) {
 
 }  // namespace
 
-const LineCut* cutAnew(ConversionState& cs, const InputLine& S, int64_t& tabs) {
-  LineCut& cut = cs.CUTS[static_cast<size_t>(S.read) % cs.CUTS.size()];
-  std::string_view text = S.text;
+void CUTLINE(LineRecord& line) {
   uint8_t classes;
-  tabs = SCANTABS(cs, text, classes);
-  cs.TABSREAD = 0;
-  if (tabs != 9) return nullptr;
-  cs.TABSREAD = S.read;
-  cut.read = S.read;
-  std::copy(cs.TABPOSITIONS.begin(), cs.TABPOSITIONS.begin() + 9, cut.positions.begin());
-  cut.markerSign = classes & kMarker;
-  cut.barlineSign = classes & kBarline;
-  std::string_view code = STRIP(FIELD(cs, text, 1));
-  cut.code = STRINGTOINT(code);
-  cut.codeBlank = code.empty();
-  cut.length = STRINGTOINT(FIELD(cs, text, 3));
-  cut.division = STRINGTOINT(FIELD(cs, text, 4));
-  cut.legato = STRINGTOINT(FIELD(cs, text, 5));
-  cut.bas = STRINGTOINT(FIELD(cs, text, 6));
-  cut.top = STRINGTOINT(FIELD(cs, text, 7));
-  std::string_view time = FIELD(cs, text, 10);
-  if (!readPlainTime(time, cut.timeScaled, cut.timeInteger)) {
-    cut.timeScaled = STRINGFRACTION(time);
-    cut.timeInteger = STRINGTOINT(time);
+  SCANTABS(line, classes);
+  line.cut = line.tabs == 9;
+  const std::string_view text = line.text;
+  line.leadingCode = line.tabs > 0 ? STRINGTOINT(text.substr(0, line.tabAt[0])) : 0;
+  if (!line.cut) return;
+  line.markerSign = classes & kMarker;
+  line.barlineSign = classes & kBarline;
+  std::string_view code = STRIP(line.field(1));
+  line.code = STRINGTOINT(code);
+  line.codeBlank = code.empty();
+  line.length = STRINGTOINT(line.field(3));
+  line.division = STRINGTOINT(line.field(4));
+  line.legato = STRINGTOINT(line.field(5));
+  line.bas = STRINGTOINT(line.field(6));
+  line.top = STRINGTOINT(line.field(7));
+  std::string_view time = line.field(10);
+  if (!readPlainTime(time, line.timeScaled, line.timeInteger)) {
+    line.timeScaled = STRINGFRACTION(time);
+    line.timeInteger = STRINGTOINT(time);
   }
-  return &cut;
-}
-
-int64_t leadingCodeAnew(const InputLine& S, int64_t P) {
-  return P > 0 ? STRINGTOINT(std::string_view(S.text).substr(0, P - 1)) : 0;
 }
 
 }  // namespace sorvik

@@ -25,33 +25,27 @@ bool isAcceptedCode(int64_t code) {
   }
 }
 
-// Returns the cut of a line with nine TABs; any other count stops the run
-// (a tenth TAB is reported as the tenth, however many follow).
-const LineCut& checkTabs(ConversionState& cs, const InputLine& line) {
-  int64_t tabs;
-  if (const LineCut* cut = CUTLINE(cs, line, tabs)) {
-    cs.TABCOUNT = 9;
-    return *cut;
-  }
+// A line with another TAB count than nine stops the run (a tenth TAB is
+// reported as the tenth, however many follow).
+void checkTabs(ConversionState& cs, const LineRecord& line) {
+  if (line.cut) return;
   const std::string& S = line.text;
-  cs.TABCOUNT = tabs > 9 ? 10 : tabs;
+  const int64_t count = line.tabs > 9 ? 10 : line.tabs;
   ASSERTSORVIK(
-      cs, cs.TABCOUNT <= 9,
+      cs, count <= 9,
       [&] {
-        return S + "\xB4" + ": Too many TAB's (" + std::to_string(cs.TABCOUNT) +
-               ") in line (not UTF8? - missing LF/CR's?)";
+        return S + "\xB4" + ": Too many TAB's (" + std::to_string(count) + ") in line (not UTF8? - missing LF/CR's?)";
       },
       cs.FILENAMEIN);
-  bool atEnd = cs.DATAIN.atEnd();
+  const bool atEnd = cs.DATAIN.atEnd();
   ASSERTSORVIK(
       cs, false,
       [&] {
-        std::string count = std::to_string(cs.TABCOUNT);
-        return atEnd ? S + ": Unexpected End of File(Wrong number of TAB-characters(" + count + ") in line"
-                     : S + ": Wrong number of TAB-characters(" + count + ") in line";
+        return (atEnd ? S + ": Unexpected End of File(Wrong number of TAB-characters("
+                      : S + ": Wrong number of TAB-characters(") +
+               std::to_string(count) + ") in line";
       },
       cs.FILENAMEIN);
-  throw RunEnd{1};  // not reached: the report above ends the run
 }
 
 void changeBeatAfterHead(ConversionState& cs) {
@@ -59,26 +53,26 @@ void changeBeatAfterHead(ConversionState& cs) {
 }
 
 // Codes 50 to 59: the song's data.
-void processSongData(ConversionState& cs, std::string_view S) {
-  std::string_view text = FIELD(cs, S, 8);
+void processSongData(ConversionState& cs, const LineRecord& S) {
+  std::string_view text = S.field(8);
   switch (cs.NOTECODE) {
     case 50:
-      cs.SONGKEY.assign(FIELD(cs, S, 9));
+      cs.SONGKEY.assign(S.field(9));
       cs.SONGSUBTITLE.assign("Makam: ").append(text);
       changeBeatAfterHead(cs);
       break;
     case 51:
       cs.SONGTYPE.assign("Usul: ").append(text);
       cs.NEWSONGTYPE = cs.SONGTYPE;
-      cs.BEATS = STRINGTOINT(STRIP(FIELD(cs, S, 3)));
-      cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 4)));
+      cs.BEATS = STRINGTOINT(STRIP(S.field(3)));
+      cs.BEATTYPE = STRINGTOINT(STRIP(S.field(4)));
       changeBeatAfterHead(cs);
       break;
-    case 52: cs.NOTETEMPO.assign(STRIP(FIELD(cs, S, 5))); break;
+    case 52: cs.NOTETEMPO.assign(STRIP(S.field(5))); break;
     case 56:
       cs.SONGTYPE.assign(text);
-      cs.BEATS = STRINGTOINT(STRIP(FIELD(cs, S, 3)));
-      cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 4)));
+      cs.BEATS = STRINGTOINT(STRIP(S.field(3)));
+      cs.BEATTYPE = STRINGTOINT(STRIP(S.field(4)));
       changeBeatAfterHead(cs);
       break;
     case 57:
@@ -92,11 +86,9 @@ void processSongData(ConversionState& cs, std::string_view S) {
 
 // Code 60: the song's name; writes the document head, the time signature of
 // measure 1 and the key signature.
-void processSongName(ConversionState& cs, std::string_view S) {
-  cs.MIDIINSTRUMENT = 1;
-  if (cs.ARGS.size() > 2 && cs.ARGS[1] == "-I") cs.MIDIINSTRUMENT = STRINGTOINT(cs.ARGS[2]);
-  if (cs.ARGS.size() > 3 && cs.ARGS[2] == "-I") cs.MIDIINSTRUMENT = STRINGTOINT(cs.ARGS[3]);
-  cs.SONGNAME.assign(FIELD(cs, S, 8));
+void processSongName(ConversionState& cs, const LineRecord& S) {
+  cs.MIDIINSTRUMENT = cs.OPTIONS.instrument;
+  cs.SONGNAME.assign(S.field(8));
   MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE,
                  cs.MIDIINSTRUMENT, cs.FILENAMEOUT);
   MUSICXMLCHANGEBEAT(cs, cs.BEATS, cs.BEATTYPE);
@@ -106,26 +98,25 @@ void processSongName(ConversionState& cs, std::string_view S) {
 
 }  // namespace
 
-void PROCESSONELINE(ConversionState& cs, const InputLine& line, TBEAM BEAM) {
-  const std::string& S = line.text;
+void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
   if (S.empty()) return;
   ++cs.LINENUMBER;
-  const LineCut& cut = checkTabs(cs, line);
+  checkTabs(cs, S);
   if (cs.LINENUMBER == 1) {
     // The first line carries the time signature only.
     cs.MUSICXMLHEADERISWRITTEN = false;
-    cs.BEATS = STRINGTOINT(STRIP(FIELD(cs, S, 1)));
-    cs.BEATTYPE = STRINGTOINT(STRIP(FIELD(cs, S, 2)));
+    cs.BEATS = STRINGTOINT(STRIP(S.field(1)));
+    cs.BEATTYPE = STRINGTOINT(STRIP(S.field(2)));
     return;
   }
-  cs.NOTECODE = cut.codeBlank ? 9 : cut.code;
+  cs.NOTECODE = S.codeBlank ? 9 : S.code;
   switch (cs.NOTECODE) {
     case 0: return;
     case 60: processSongName(cs, S); return;
     case 50: case 51: case 52: case 56: case 57: case 58: case 59: processSongData(cs, S); return;
   }
   if (inNoteCodes(cs.NOTECODE)) {
-    PROCESSNOTELINE(cs, S, cut, BEAM);
+    PROCESSNOTELINE(cs, S, BEAM);
     return;
   }
   ASSERTSORVIK(cs, cs.NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);

@@ -8,9 +8,9 @@
 
 namespace sorvik {
 
-void PROCESSONELINE(ConversionState& cs, const InputLine& S, TBEAM BEAM);
+void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM);
 
-// Note, rest and marker lines: the fields are cut, NOTECODE is a note code.
-void PROCESSNOTELINE(ConversionState& cs, const std::string& S, const LineCut& cut, TBEAM BEAM);
+// Note, rest and marker lines: the line is cut, NOTECODE is a note code.
+void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM);
 
 }  // namespace sorvik

@@ -34,18 +34,16 @@ bool containsAny(std::string_view text, const ByteSet& set) {
 constexpr ByteSet kSegnoSigns("[<");
 constexpr ByteSet kCross("Xx");
 
-void storeFields(ConversionState& cs, std::string_view S, const LineCut& cut) {
-  cs.NOTEPITCH = FIELD(cs, S, 2);
-  cs.NOTELENGTH = cut.length;
-  cs.NOTEDIVISION = cut.division;
-  cs.NOTELEGATO = cut.legato;
-  cs.NOTEBAS = cut.bas;
-  cs.NOTETOP = cut.top;
-  cs.NOTETEXT1 = FIELD(cs, S, 8);
-  cs.NOTETEXT2 = FIELD(cs, S, 9);
-  cs.NOTETIME = FIELD(cs, S, 10);
-  cs.NOTETIMESCALED = cut.timeScaled;
-  cs.NOTETIMEINTEGER = cut.timeInteger;
+// The note line's fields into the state (its code is in NOTECODE already).
+void storeFields(ConversionState& cs, const LineRecord& S) {
+  const int64_t code = cs.NOTECODE;
+  CUTTIMINGFIELDS(cs, S);
+  cs.NOTECODE = code;
+  cs.NOTELEGATO = S.legato;
+  cs.NOTEBAS = S.bas;
+  cs.NOTETOP = S.top;
+  cs.NOTETEXT1 = S.field(8);
+  cs.NOTETEXT2 = S.field(9);
 }
 
 // A rest must have a positive length that is a whole number of divisions.
@@ -236,10 +234,10 @@ void wedgeEnd(ConversionState& cs) {
 
 }  // namespace
 
-void PROCESSNOTELINE(ConversionState& cs, const std::string& S, const LineCut& cut, TBEAM BEAM) {
-  storeFields(cs, S, cut);
-  if (cut.markerSign || containsAny(cs.NOTETEXT2, kCross)) {
-    if (!cut.barlineSign && cs.NOTELEGATO == 100) {
+void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
+  storeFields(cs, S);
+  if (S.markerSign || containsAny(cs.NOTETEXT2, kCross)) {
+    if (!S.barlineSign && cs.NOTELEGATO == 100) {
       specialRest(cs);
     } else {
       markers(cs);

@@ -16,19 +16,16 @@ int64_t clampTo64(__int128 v) {
 
 int64_t saturatingAdd64(int64_t a, int64_t b) { return clampTo64(static_cast<__int128>(a) + b); }
 
-int64_t GETTIMESTEP(ConversionState& cs, const InputLine& S) {
-  int64_t tabs;
-  const LineCut* cut = CUTLINE(cs, S, tabs);
-  if (!cut) return 0;
-  CUTTIMINGFIELDS(cs, *cut, S.text);
+int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S) {
+  if (!S.cut) return 0;
+  CUTTIMINGFIELDS(cs, S);
   if (!inNoteCodes(cs.NOTECODE) || cs.NOTEDIVISION <= 0) return 0;
   // The added 1 makes 2/3 come out as 666667 rather than 666666.
   return (cs.NOTELENGTH * SCALE + 1) / cs.NOTEDIVISION;
 }
 
-void CHECKBEATCHANGE(ConversionState& cs, const InputLine& S, int64_t P) {
-  int64_t code = LEADINGCODE(cs, S, P);
-  if (code == 51 || code == 56) cs.TIMETICK = 0;
+void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S) {
+  if (S.leadingCode == 51 || S.leadingCode == 56) cs.TIMETICK = 0;
 }
 
 namespace {
@@ -46,8 +43,10 @@ double measures(int64_t tick, int64_t BEATS, int64_t BEATTYPE) {
 
 }  // namespace
 
-void CHECKTIMEVALUES(ConversionState& cs, const InputLine& S, int64_t P) {
-  if (!inNoteCodes(LEADINGCODE(cs, S, P)) || cs.NOTEDIVISION <= 0) return;
+// The note value and position are those last taken into the state: a line
+// with another TAB count than nine is checked with the last cut line's.
+void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S) {
+  if (!inNoteCodes(S.leadingCode) || cs.NOTEDIVISION <= 0) return;
   const bool meter = cs.BEATS > 0 && cs.BEATTYPE > 0;
   const int64_t stated = cs.NOTETIMESCALED;
   if (meter) {
@@ -70,7 +69,7 @@ void CHECKTIMEVALUES(ConversionState& cs, const InputLine& S, int64_t P) {
   auto notFull = [&] {
     return "Measure not full: " + formatG15(cs.TIMEREAL) + " - " + formatG15(cs.TIMEREALFROMLINE);
   };
-  if (cs.MEASURESTOP) {
+  if (cs.OPTIONS.strictBars) {
     ASSERTSORVIK(cs, cs.TIMEREALFROMLINE + 0.001 > cs.TIMEREAL, overfull, cs.FILENAMEIN);
     ASSERTSORVIK(cs, cs.TIMEREALFROMLINE - 0.001 < cs.TIMEREAL, notFull, cs.FILENAMEIN);
   } else {

@@ -9,16 +9,16 @@
 
 namespace sorvik {
 
-// The time a line adds to the count, in whole notes scaled by SCALE; cuts
-// the line's timing fields as it goes.
-int64_t GETTIMESTEP(ConversionState& cs, const InputLine& S);
+// The time a line adds to the count, in whole notes scaled by SCALE; takes
+// the timing fields of a cut line into the state as it goes.
+int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S);
 
 // A meter change (codes 51 and 56) restarts the count.
-void CHECKBEATCHANGE(ConversionState& cs, const InputLine& S, int64_t P);
+void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S);
 
 // Compares the count with the line's stated position: pulls the count forward
 // to an opening position, reports overfull and incomplete measures.
-void CHECKTIMEVALUES(ConversionState& cs, const InputLine& S, int64_t P);
+void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S);
 
 // 64-bit arithmetic that stays defined for absurd inputs.
 int64_t clampTo64(__int128 v);

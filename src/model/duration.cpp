@@ -24,17 +24,12 @@ void noteType(ConversionState& cs, int64_t L, int64_t D, bool CUE, std::string& 
 
 const std::string& MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE) {
   // A song has few note values: each type text is made once and kept.
-  struct Memo {
-    int64_t L = 0, D = 0;
-    bool CUE = false;
-    std::string text;  // empty for none
-  };
-  static std::array<Memo, 32> memo;
-  Memo& slot = memo[static_cast<uint64_t>(L * 31 + D * 7 + CUE) % memo.size()];
+  auto& memo = cs.NOTETYPEMEMO;
+  NoteTypeMemo& slot = memo[static_cast<uint64_t>(L * 31 + D * 7 + CUE) % memo.size()];
   if (slot.text.empty() || slot.L != L || slot.D != D || slot.CUE != CUE) {
     std::string text;
     noteType(cs, L, D, CUE, text);  // may stop the run: the slot is only filled after
-    slot = Memo{L, D, CUE, std::move(text)};
+    slot = NoteTypeMemo{L, D, CUE, std::move(text)};
   }
   return slot.text;
 }

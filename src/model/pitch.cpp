@@ -49,17 +49,7 @@ namespace {
 Pitch readPitch(ConversionState& cs, std::string_view token, bool grace);
 std::string formatAlter(const Pitch& pitch, bool grace);
 
-// Songs use a few dozen pitch tokens many times: tokens of up to seven bytes
-// are read once and kept (only tokens that read without error), found by
-// their key in a table that is never more than half full.
-struct PitchMemo {
-  static constexpr size_t kSlots = 512, kMostKept = kSlots / 2;
-  std::array<uint64_t, kSlots> keys{};  // 0 for an empty slot
-  std::array<uint16_t, kSlots> kept{};  // index into `pitches`
-  std::vector<Pitch> pitches;
-
-  static size_t home(uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 55); }
-};
+size_t memoHome(uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 55); }
 
 // The token's bytes, its length and the grace flag; 0 for a token not kept.
 uint64_t memoKey(std::string_view token, bool grace) {
@@ -72,14 +62,13 @@ uint64_t memoKey(std::string_view token, bool grace) {
 }  // namespace
 
 const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) {
-  static PitchMemo memo;
-  static Pitch unkept;
+  PitchMemo& memo = cs.PITCHES;
   uint64_t key = memoKey(token, grace);
   if (key == 0) {
-    unkept = readPitch(cs, token, grace);
-    return unkept;
+    memo.unkept = readPitch(cs, token, grace);
+    return memo.unkept;
   }
-  size_t at = PitchMemo::home(key);
+  size_t at = memoHome(key);
   for (; memo.keys[at] != 0; at = (at + 1) % PitchMemo::kSlots) {
     if (memo.keys[at] == key) return memo.pitches[memo.kept[at]];
   }
@@ -87,7 +76,7 @@ const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) 
   if (memo.pitches.size() == PitchMemo::kMostKept) {
     memo.keys.fill(0);  // a score of very many tokens: start again
     memo.pitches.clear();
-    at = PitchMemo::home(key);
+    at = memoHome(key);
   }
   memo.pitches.reserve(PitchMemo::kMostKept);  // kept pitches never move
   memo.keys[at] = key;
@@ -145,7 +134,6 @@ Pitch readPitch(ConversionState& cs, std::string_view token, bool grace) {
   p.commas = value;
   p.accidental = accidentalOf(p.reduced, p.accidentalValid);
   p.alter = formatAlter(p, grace);
-  p.alterGrace = grace;
   return p;
 }
 
@@ -162,12 +150,7 @@ std::string formatAlter(const Pitch& pitch, bool grace) {
 }
 }  // namespace
 
-const std::string& ALTERTEXT(const Pitch& pitch, bool grace) {
-  if (pitch.alterGrace == grace && !pitch.alter.empty()) return pitch.alter;
-  static std::string other;
-  other = formatAlter(pitch, grace);
-  return other;
-}
+std::string ALTERTEXT(const Pitch& pitch, bool grace) { return formatAlter(pitch, grace); }
 
 std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced) {
   bool valid;
@@ -214,7 +197,7 @@ void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accide
     return;
   }
   // Already in force in this measure: not printed again.
-  if (cs.MUSESCOREPRINT) {
+  if (cs.OPTIONS.musescorePrint) {
     TOLDKEY& key = cs.PREDEFINEDOLDKEY;
     bool fromKey = key.has(step) && key.accidental(step) == accidental;
     if (fromKey || (accidental != "flat" && accidental != "sharp")) alter = {};

@@ -10,30 +10,17 @@
 
 namespace sorvik {
 
-struct Pitch {
-  std::string reduced;  // the token without its octave digit, in lower case
-  char octave = 0;      // the octave digit as written
-  char step = 0;        // MusicXML step letter A..G
-  int name = 0;         // index of the solfege name
-  int64_t commas = 0;   // comma position in the octave, inflection included
-  // GETNOTEACCIDENTAL's answer, worked out with the pitch; not valid when
-  // the token's sign is followed by anything but a digit 1 to 8.
-  std::string_view accidental;
-  bool accidentalValid = false;
-  // ALTERTEXT's answer for the kind of note (grace or not) it was read for.
-  std::string alter;
-  bool alterGrace = false;
-};
 
 // Reads a token; stops the run on an empty token, a missing octave digit or
 // an unknown name. Grace notes read "so" as "sol" and keep leading blanks.
-// The pitch returned stays valid until the next call.
+// The pitch returned stays valid until the next call. Its alter text is
+// ALTERTEXT's for the kind of note it was read for.
 const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace);
 
 // The <alter> text: the distance from the step's semitone, 8 decimals. Notes
 // are measured against A (the natural la prints as zero), grace notes
 // against C.
-const std::string& ALTERTEXT(const Pitch& pitch, bool grace);
+std::string ALTERTEXT(const Pitch& pitch, bool grace);
 
 // The MusicXML accidental of a reduced token ("" for a natural); stops the
 // run when the sign is followed by anything but a digit 1 to 8.

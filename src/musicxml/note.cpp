@@ -91,13 +91,13 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
   const bool CUE = CODE == 1;
   const Pitch& pitch = READPITCH(cs, NOTE, false);
-  std::string_view alter = ALTERTEXT(pitch, false);
+  std::string_view alter = pitch.alter;  // read for a note
 
   if (!NEWSONGTYPE.empty()) {
     writeWords(cs, NEWSONGTYPE);
     NEWSONGTYPE.clear();
   }
-  if (cs.ARROWS) {
+  if (cs.OPTIONS.arrows) {
     Arrows arrows = ARROWS(pitch.reduced);
     if (!arrows.flat.empty()) writeWords(cs, arrows.flat);
     if (!arrows.sharp.empty()) writeWords(cs, arrows.sharp);
@@ -107,7 +107,7 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
   cs.DATAOUT.line("  <note>\r\n    <pitch>\r\n      <step>", pitch.step, "</step>");
 
   std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
-  if (cs.MUSESCOREPRINT) alter = PRINTNOTEALTER(pitch.reduced);
+  if (cs.OPTIONS.musescorePrint) alter = PRINTNOTEALTER(pitch.reduced);
   ACCIDENTALDECISION(cs, pitch.step, accidental, alter);
 
   if (!alter.empty()) cs.DATAOUT.line("      <alter>", alter, "</alter>");
@@ -127,6 +127,7 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
   MUSICXMLNOTELYRIC(cs, NOTETEXT1, '1');
   MUSICXMLNOTELYRIC(cs, NOTETEXT2, '2');
   cs.DATAOUT.line("  </note>");
+  ++cs.NOTESWRITTEN;
 }
 
 void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRICNUMBER) {
@@ -140,9 +141,9 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
   const Pitch& pitch = READPITCH(cs, NOTE, true);
-  std::string_view alter = ALTERTEXT(pitch, true);
+  std::string_view alter = pitch.alter;  // read for a grace note
   std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
-  if (cs.MUSESCOREPRINT) alter = PRINTGRACEALTER(accidental, alter);
+  if (cs.OPTIONS.musescorePrint) alter = PRINTGRACEALTER(accidental, alter);
 
   cs.DATAOUT.line("<note>");
   cs.DATAOUT.line(R"(<grace slash="yes"/>)");
@@ -158,6 +159,7 @@ void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
   cs.DATAOUT.line(R"(<slur type="start" number="2"/>)");
   cs.DATAOUT.line("</notations>");
   cs.DATAOUT.line("  </note>");
+  ++cs.NOTESWRITTEN;
   cs.GRACENOTESLUR = true;
 }
 

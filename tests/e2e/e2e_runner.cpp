@@ -1,5 +1,5 @@
 // Runs every end-to-end case below SORVIK_CASES_DIR (layout in cases/README.md)
-// twice: in-process through runConverter, and as the real executable. Both
+// twice: in-process through runCommandLine, and as the real executable. Both
 // runs must leave the same files, print the same console text and end with the
 // same status, byte for byte, as the case expects.
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "sorvik/command_line.h"
 
 namespace fs = std::filesystem;
 
@@ -97,7 +97,7 @@ Outcome runInProcess(const fs::path& caseDir) {
   fs::current_path(dir.work());
   std::ostringstream console;
   std::istringstream keyboard(present(caseDir / "stdin") ? readFile(caseDir / "stdin") : "");
-  o.status = sorvik::runConverter(readArgs(caseDir), console, keyboard);
+  o.status = sorvik::runCommandLine(readArgs(caseDir), console, keyboard);
   fs::current_path(back);
   o.console = console.str();
   o.files = snapshot(dir.work());

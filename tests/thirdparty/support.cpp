@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "driver/run.h"
+#include "sorvik/command_line.h"
 
 namespace checks {
 
@@ -108,7 +108,7 @@ int convertInto(const fs::path& score, const std::vector<std::string>& switches,
   fs::current_path(dir);
   std::ostringstream out;
   std::istringstream keyboard;
-  int status = sorvik::runConverter(args, out, keyboard);
+  int status = sorvik::runCommandLine(args, out, keyboard);
   fs::current_path(back);
   console = out.str();
   return status;

@@ -15,12 +15,10 @@ namespace {
 struct Model : testing::Test {
   ConversionState cs;
   std::ostringstream console;
-  std::istringstream keyboard;
   Model() {
-    cs.ARGS = {"song.sv2", "-q"};
+    cs.OPTIONS = parseCommandLine({"song.sv2", "-q"});
     cs.FILENAMEIN = "song.sv2";
     cs.CONSOLE = &console;
-    cs.KEYBOARD = &keyboard;
   }
   std::string noteType(int64_t L, int64_t D, bool cue = false) {
     return MUSICXMLGETNOTETYPE(cs, L, D, cue);
@@ -186,7 +184,7 @@ TEST_F(Model, AccidentalsInForceAreNotPrintedAgain) {
 }
 
 TEST_F(Model, PrintVariantDropsTheAlterOfMicrotonesInForce) {
-  cs.MUSESCOREPRINT = true;
+  cs.OPTIONS.musescorePrint = true;
   auto alterAfterRepeat = [&](char step, std::string_view accidental) {
     std::string_view first = accidental, alter = "a";
     ACCIDENTALDECISION(cs, step, first, alter);
