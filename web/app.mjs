@@ -12,6 +12,14 @@ const el = (tag, props = {}, ...children) => {
 };
 const utf8 = new TextDecoder('utf-8');
 
+// A one-note score that Verovio draws once as it starts.
+const WARM_UP = '<?xml version="1.0" encoding="UTF-8"?><score-partwise version="3.0"><part-list>'
+  + '<score-part id="P1"><part-name>S</part-name></score-part></part-list><part id="P1"><measure number="1">'
+  + '<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>'
+  + '<clef><sign>G</sign><line>2</line></clef></attributes>'
+  + '<direction placement="below"><direction-type><dynamics><p/></dynamics></direction-type></direction><note><pitch><step>A</step><octave>4</octave></pitch>'
+  + '<duration>4</duration><type>whole</type><lyric number="1"><text>a</text></lyric></note></measure></part></score-partwise>';
+
 // Source views longer than this show only the lines around the marked one.
 const SHOWN_LINES = 4000;
 
@@ -23,6 +31,8 @@ const page = {
   pageNumber: 1,
   pageCount: 0,
   marked: -1,      // index of the highlighted source line
+  shown: 0,        // files shown so far; body[data-shown] tells a watcher
+  drawing: 0,      // the latest drawing begun
 };
 
 function options() {
@@ -59,6 +69,16 @@ function verovio() {
         footer: 'none',
         svgViewBox: true,
       });
+      // The first score that Verovio reads, and the first of its drawings
+      // that the browser lays out (with Verovio's font), take a second more
+      // than later ones: spend it now, out of sight, not on the first file.
+      tk.loadData(WARM_UP);
+      const warm = el('div', { className: 'warm-up' });
+      warm.innerHTML = tk.renderToSVG(1);
+      document.body.append(warm);
+      await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
+      warm.remove();
+      document.body.dataset.verovio = 'ready';
       return tk;
     })();
   }
@@ -173,6 +193,7 @@ function markLine(count, kind) {
 
 async function showScore(file) {
   const { result } = file;
+  const drawing = ++page.drawing;
   const sheet = $('svg');
   delete sheet.dataset.file;
   page.pageCount = 0;
@@ -194,7 +215,7 @@ async function showScore(file) {
 
   sheet.replaceChildren(el('p', { className: 'none' }, 'Drawing…'));
   const tk = await verovio();
-  if (page.files[page.current] !== file) return;  // another file was chosen meanwhile
+  if (drawing !== page.drawing) return;  // something else is drawn meanwhile
   if (!tk.loadData(withClef(utf8.decode(result.document)))) {
     sheet.replaceChildren(el('p', { className: 'none' }, 'Verovio could not read this document.'));
     return;
@@ -239,6 +260,7 @@ async function show(index) {
   setStatus(n > 1 ? `${n} files converted.` : `${file.name} converted.`);
   document.body.dataset.state = 'converted';
   await showScore(file);
+  document.body.dataset.shown = String(++page.shown);
 }
 
 // --- downloads ----------------------------------------------------------------
