@@ -236,6 +236,7 @@ function drawPage(tk) {
 }
 
 function showPageBar() {
+  document.querySelector('.scorebar .pages').hidden = !page.pageCount;
   $('pageinfo').textContent = page.pageCount ? `Page ${page.pageNumber} of ${page.pageCount}` : '';
   $('prev').disabled = page.pageNumber <= 1 || !page.pageCount;
   $('next').disabled = page.pageNumber >= page.pageCount;
