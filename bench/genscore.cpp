@@ -9,8 +9,8 @@
 //   sorvik-genscore folder --songs K --notes-per-song P [--seed S] [--crlf] DIR
 //       K separate songs (song-00001.sv2, ...), each in its own makam and usul.
 //   sorvik-genscore check FILE...
-//       Runs the converter's time count over each file and reports the first
-//       line whose stated position is more than 0.001 measure away from it.
+//       Converts each file with the converter's strict bar check and reports
+//       its first message (a position 0.001 measure or more off the count).
 //
 // The output depends only on the arguments: the random numbers come from a
 // fixed 64-bit generator, never from the standard library's distributions.
@@ -35,6 +35,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sorvik/convert.h"
 
 namespace {
 
@@ -506,40 +508,9 @@ int makeFolder(uint64_t songs, uint64_t perSong, uint64_t seed, bool crlf, const
 
 // ---------------------------------------------------------------- checking
 
-// The converter's number reading of position fields and codes.
-int64_t fraction(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  int64_t r = 0;
-  size_t i = 0;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') r = r * 10 + (s[i++] - '0');
-  ++i;
-  r *= 1000000;
-  int64_t j = 100000;
-  for (; i < s.size(); ++i, j /= 10) r += (static_cast<unsigned char>(s[i]) - 48) * j;
-  return r;
-}
-
-int64_t integer(std::string_view s) {
-  // Enough for the generator's own files: an optional minus and digits.
-  int64_t n = 0;
-  bool minus = false, digits = false;
-  for (char c : s) {
-    if (c == '-' && !digits) minus = true;
-    else if (c >= '0' && c <= '9') n = n * 10 + (c - '0'), digits = true;
-    else if (digits) break;
-  }
-  return minus ? -n : n;
-}
-
-bool isNoteCode(int64_t code) {
-  return (code >= 1 && code <= 13) || (code >= 15 && code <= 20) || (code >= 22 && code <= 32) ||
-         (code >= 43 && code <= 47);
-}
-
-// Follows the converter's time count (restarted by the header line and by
-// usul and song-type lines, pulled forward near a start) and reports the
-// first note line whose position disagrees by 0.001 measure or more.
+// Converts each file with the converter's strict bar check (-M): a
+// generated song must convert without any message, so every position agrees
+// with the converter's own time count.
 int checkFile(const char* path) {
   FILE* f = std::fopen(path, "rb");
   if (!f) {
@@ -552,64 +523,14 @@ int checkFile(const char* path) {
   while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, got);
   std::fclose(f);
 
-  int64_t tick = 0, beats = 4, beatType = 4;
-  uint64_t lineNo = 0, checked = 0;
-  size_t at = 0;
-  bool first = true;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string_view line(text.data() + at, end - at);
-    at = end + 1;
-    ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty()) continue;
-    std::vector<std::string_view> fields;
-    size_t from = 0;
-    for (size_t i = 0; i <= line.size(); ++i)
-      if (i == line.size() || line[i] == '\t') {
-        fields.push_back(line.substr(from, i - from));
-        from = i + 1;
-      }
-    if (fields.size() != 10) {
-      std::printf("%s:%" PRIu64 ": %zu fields instead of 10\n", path, lineNo, fields.size());
-      return 1;
-    }
-    if (first) {
-      beats = integer(fields[0]);
-      beatType = integer(fields[1]);
-      first = false;
-      continue;
-    }
-    const int64_t code = integer(fields[0]);
-    if (code == 51 || code == 56) {
-      tick = 0;
-      beats = integer(fields[2]);
-      beatType = integer(fields[3]);
-      continue;
-    }
-    if (!isNoteCode(code)) continue;
-    const int64_t length = integer(fields[2]), division = integer(fields[3]);
-    if (division <= 0) continue;
-    tick += (length * 1000000 + 1) / division;
-    if (beats <= 0 || beatType <= 0) continue;
-    double real = static_cast<double>(tick * beatType) / static_cast<double>(beats * 1000000);
-    const int64_t stated = fraction(fields[9]);
-    const double fromLine = static_cast<double>(stated) / 1000000.0;
-    if (fromLine - 0.001 > real) {
-      const int64_t newTick = (stated * beats + beatType / 2) / beatType;
-      if (static_cast<double>(length) / division + 1.001 > real) {
-        real = static_cast<double>(newTick * beatType) / static_cast<double>(beats * 1000000);
-        tick = newTick;
-      }
-    }
-    ++checked;
-    if (!(fromLine + 0.001 > real) || (real > 0.999 && !(fromLine - 0.001 < real))) {
-      std::printf("%s:%" PRIu64 ": position %.6f, time count %.6f\n", path, lineNo, fromLine, real);
-      return 1;
-    }
+  std::string document;
+  const sorvik::Result r = sorvik::convert(text, sorvik::parseCommandLine({path, "-M"}), document);
+  if (!r.diagnostics.empty()) {
+    const sorvik::Diagnostic& d = r.diagnostics.front();
+    std::printf("%s: interpreted line %" PRId64 ": %s\n", path, d.line, d.message.c_str());
+    return 1;
   }
-  std::printf("%s: %" PRIu64 " note and rest lines agree with their positions\n", path, checked);
+  std::printf("%s: %" PRId64 " lines agree with their positions\n", path, r.lines);
   return 0;
 }
 

@@ -34,9 +34,18 @@ struct TOLDKEY {
   std::array<std::string, 7> ACCIDENTALS;
   uint8_t KEYS = 0;  // bit (letter - 'A')
 
-  bool has(char letter) const { return KEYS & (1u << (letter - 'A')); }
-  void add(char letter) { KEYS |= static_cast<uint8_t>(1u << (letter - 'A')); }
-  std::string& accidental(char letter) { return ACCIDENTALS[letter - 'A']; }
+  bool has(char letter) const {
+    assert(letter >= 'A' && letter <= 'G');
+    return KEYS & (1u << (letter - 'A'));
+  }
+  void add(char letter) {
+    assert(letter >= 'A' && letter <= 'G');
+    KEYS |= static_cast<uint8_t>(1u << (letter - 'A'));
+  }
+  std::string& accidental(char letter) {
+    assert(letter >= 'A' && letter <= 'G');
+    return ACCIDENTALS[letter - 'A'];
+  }
 };
 
 constexpr int MEASURESLOTS = 1001;  // lines a beam group may hold
@@ -102,13 +111,6 @@ struct PitchMemo {
   Pitch unkept;  // the last token read that is not kept
 };
 
-// A note value's type text, made once per song.
-struct NoteTypeMemo {
-  int64_t L = 0, D = 0;
-  bool CUE = false;
-  std::string text;  // empty for none
-};
-
 struct ConversionState {
   // What the run is asked to do, and where its console text and
   // diagnostics go.
@@ -169,9 +171,8 @@ struct ConversionState {
   bool WARNING = false;
   bool COPYINPUT = false;  // the error asks for a copy of the input in Errors
 
-  // Kept readings: a song uses few pitch tokens and note values many times.
+  // Kept readings: a song uses few pitch tokens many times.
   PitchMemo PITCHES;
-  std::array<NoteTypeMemo, 32> NOTETYPEMEMO;
 };
 
 }  // namespace sorvik

@@ -5,7 +5,7 @@
 #include "driver/diagnostics.h"
 #include "driver/text.h"
 #include "input/fields.h"
-#include "model/key.h"
+#include "musicxml/key.h"
 #include "musicxml/measures.h"
 #include "musicxml/skeleton.h"
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "driver/state.h"
 
@@ -15,12 +14,15 @@ constexpr int64_t noteDuration(int64_t L, int64_t D) { return L * 4 * DIVISIONVA
 // A triplet value: with the common threes cancelled, D is 3 times a power of 2.
 bool TRIOLCASE(int64_t L, int64_t D);
 
-// The type element (cue size inside it) with its dots; for a triplet value
-// followed by "&" and the time modification, so that the note writer can put
-// the accidental between them. Written into `out`; stops the run for a value
-// that has no type.
-const std::string& MUSICXMLGETNOTETYPE(ConversionState& cs, int64_t L, int64_t D, bool CUE);
+// The written form of a note value: its type (1 maxima to 11 128th, an
+// index into NOTETYPENAMES), its dots and whether it is a triplet.
+struct NoteType {
+  int number = 0;
+  int dots = 0;
+  bool triplet = false;
+};
 
-void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION);
+// Stops the run for a value that has no type.
+NoteType NOTETYPE(ConversionState& cs, int64_t L, int64_t D);
 
 }  // namespace sorvik

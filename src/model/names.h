@@ -1,4 +1,5 @@
-// Every MusicXML name table of the converter, in one place.
+// Every MusicXML name table of the converter, in one place: names and
+// values only, the elements around them are the writers'.
 #pragma once
 
 #include <cstdint>
@@ -39,33 +40,16 @@ constexpr GracePrintAlter GRACEPRINTALTERS[] = {
     {"", "0"},           {"sharp", "1"},          {"flat", "-1"},        {"quarter-flat", "-0.5"},
     {"quarter-sharp", "0.5"}, {"slash-sharp", "1.2"}, {"slash-flat", "-1.2"}};
 
-// Note type elements by type number 1 (maxima) to 11 (128th).
-constexpr std::string_view NOTETYPES[12] = {
-    "",
-    "<type>maxima</type>",
-    "<type>long</type>",
-    "<type>breve</type>",
-    "<type>whole</type>",
-    "<type>half</type>",
-    "<type>quarter</type>",
-    "<type>eighth</type>",
-    "<type>16th</type>",
-    "<type>32nd</type>",
-    "<type>64th</type>",
-    "<type>128th</type>"};
-constexpr std::string_view TRIPLETMODIFICATION =
-    "<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>";
+// Note type names by type number 1 (maxima) to 11 (128th).
+constexpr std::string_view NOTETYPENAMES[12] = {"",        "maxima", "long", "breve", "whole", "half",
+                                                "quarter", "eighth", "16th", "32nd",  "64th",  "128th"};
 
 // Beat unit of a metronome mark by beat type.
 struct BeatUnit {
   int64_t beatType;
-  std::string_view line;
+  std::string_view name;
 };
-constexpr BeatUnit BEATUNITS[] = {
-    {0, "          <beat-unit>quarter</beat-unit>"}, {1, "          <beat-unit>whole</beat-unit>"},
-    {2, "          <beat-unit>half</beat-unit>"},    {4, "          <beat-unit>quarter</beat-unit>"},
-    {8, "          <beat-unit>eighth</beat-unit>"},  {16, "          <beat-unit>16th</beat-unit>"},
-    {32, "          <beat-unit>32nd</beat-unit>"},   {64, "          <beat-unit>64th</beat-unit>"},
-    {128, "          <beat-unit>128th</beat-unit>"}};
+constexpr BeatUnit BEATUNITS[] = {{0, "quarter"}, {1, "whole"},  {2, "half"},  {4, "quarter"}, {8, "eighth"},
+                                  {16, "16th"},   {32, "32nd"}, {64, "64th"}, {128, "128th"}};
 
 }  // namespace sorvik

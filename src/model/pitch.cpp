@@ -160,10 +160,6 @@ std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced
   return result;
 }
 
-std::string_view GETNOTEACCIDENTAL(ConversionState& cs, const Pitch& pitch) {
-  return pitch.accidentalValid ? pitch.accidental : GETNOTEACCIDENTAL(cs, pitch.reduced);
-}
-
 std::string_view PRINTNOTEALTER(std::string_view reduced) {
   std::string_view alter;
   if (char c = afterSign(reduced, 'b')) alter = PRINTFLATALTERS[commaCount(c)];
@@ -220,6 +216,39 @@ Arrows ARROWS(std::string_view reduced) {
     a.sharp = "↑";
   }
   return a;
+}
+
+WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
+  const Pitch& pitch = READPITCH(cs, token, false);
+  WrittenPitch w;
+  w.step = pitch.step;
+  w.octave = pitch.octave;
+  w.reduced = pitch.reduced;
+  w.alter = pitch.alter;
+  if (cs.OPTIONS.arrows) w.arrows = ARROWS(pitch.reduced);
+  w.accidentalValid = pitch.accidentalValid;
+  if (!w.accidentalValid) return w;
+  w.accidental = pitch.accidental;
+  if (cs.OPTIONS.musescorePrint) w.alter = PRINTNOTEALTER(pitch.reduced);
+  ACCIDENTALDECISION(cs, w.step, w.accidental, w.alter);
+  return w;
+}
+
+WrittenPitch WRITTENGRACEPITCH(ConversionState& cs, std::string_view token) {
+  const Pitch& pitch = READPITCH(cs, token, true);
+  WrittenPitch w;
+  w.step = pitch.step;
+  w.octave = pitch.octave;
+  w.reduced = pitch.reduced;
+  w.alter = pitch.alter;
+  w.accidentalValid = pitch.accidentalValid;
+  w.accidental = pitch.accidental;
+  if (cs.OPTIONS.musescorePrint) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
+  return w;
+}
+
+void CHECKACCIDENTAL(ConversionState& cs, const WrittenPitch& pitch) {
+  if (!pitch.accidentalValid) GETNOTEACCIDENTAL(cs, pitch.reduced);  // reports the token
 }
 
 }  // namespace sorvik

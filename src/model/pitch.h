@@ -10,7 +10,6 @@
 
 namespace sorvik {
 
-
 // Reads a token; stops the run on an empty token, a missing octave digit or
 // an unknown name. Grace notes read "so" as "sol" and keep leading blanks.
 // The pitch returned stays valid until the next call. Its alter text is
@@ -25,7 +24,6 @@ std::string ALTERTEXT(const Pitch& pitch, bool grace);
 // The MusicXML accidental of a reduced token ("" for a natural); stops the
 // run when the sign is followed by anything but a digit 1 to 8.
 std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced);
-std::string_view GETNOTEACCIDENTAL(ConversionState& cs, const Pitch& pitch);
 
 // Alter texts of the variant for printing with MuseScore.
 std::string_view PRINTNOTEALTER(std::string_view reduced);
@@ -41,5 +39,27 @@ struct Arrows {
   std::string_view flat, sharp;
 };
 Arrows ARROWS(std::string_view reduced);
+
+// What the note writers write of a pitch token, worked out at once.
+struct WrittenPitch {
+  char step = 0;                // A..G
+  char octave = 0;              // the octave digit
+  std::string_view alter;       // the alter text; empty: no alter element
+  std::string_view accidental;  // the accidental to print; empty: none
+  Arrows arrows;                // with -A: the arrow marks above the note
+  // The sign is followed by a comma count 1 to 8; if not, CHECKACCIDENTAL
+  // stops the run where the writer has come to the accidental.
+  bool accidentalValid = true;
+  std::string_view reduced;  // the token as read, for that message
+};
+
+// A note's pitch: read (stops the run as READPITCH does), its accidental
+// decided against the measure (which it updates), its alter and accidental
+// as the variant asks. The texts stay valid until the next pitch is read.
+WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token);
+// A grace note's pitch: its accidental is always printed.
+WrittenPitch WRITTENGRACEPITCH(ConversionState& cs, std::string_view token);
+// Stops the run for a pitch whose accidental has no valid comma count.
+void CHECKACCIDENTAL(ConversionState& cs, const WrittenPitch& pitch);
 
 }  // namespace sorvik

@@ -122,13 +122,13 @@ void MUSICXMLCHANGETEMPO(ConversionState& cs, const std::string& TEMPO, int64_t 
   cs.DATAOUT.lines(kMetronomeOpen);
   std::string_view unit;
   for (const BeatUnit& b : BEATUNITS) {
-    if (b.beatType == BEATTYPE) unit = b.line;
+    if (b.beatType == BEATTYPE) unit = b.name;
   }
   ASSERTSORVIK(
       cs, !unit.empty(),
       [&] { return "BeatType " + std::to_string(BEATTYPE) + " is not in 0,1,2,4,8,16,32,64,128"; },
       cs.FILENAMEIN);
-  cs.DATAOUT.line(unit);
+  cs.DATAOUT.line("          <beat-unit>", unit, "</beat-unit>");
   cs.DATAOUT.line("          <per-minute>", XmlText{TEMPO}, "</per-minute>");
   cs.DATAOUT.lines(kMetronomeClose);
   cs.DATAOUT.line(R"(      <sound tempo=")", XmlAttribute{TEMPO}, R"("/>)");

@@ -1,8 +1,10 @@
 #include "musicxml/note.h"
 
+#include <cassert>
 #include <string_view>
 
 #include "model/duration.h"
+#include "model/names.h"
 #include "model/pitch.h"
 
 namespace sorvik {
@@ -36,6 +38,21 @@ constexpr std::string_view kMordent[] = {
 constexpr std::string_view kTrill[] = {
     R"(    <notations>)", R"(      <ornaments>)", R"(        <trill-mark default-y="39"/>)", R"(      </ornaments>)",
     R"(    </notations>)"};
+
+constexpr std::string_view kTripletModification =
+    "    <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>";
+constexpr std::string_view kDots[] = {"", "<dot/>", "<dot/><dot/>"};
+
+// The type element (cue size inside it) with its dots on the same line.
+void MUSICXMLTYPE(ConversionState& cs, const NoteType& type, bool CUE) {
+  assert(type.number >= 1 && type.number <= 11 && type.dots >= 0 && type.dots <= 2);
+  std::string_view name = NOTETYPENAMES[type.number];
+  if (CUE) {
+    cs.DATAOUT.line(R"(    <type size="cue">)", name, "</type>", kDots[type.dots]);
+  } else {
+    cs.DATAOUT.line("    <type>", name, "</type>", kDots[type.dots]);
+  }
+}
 
 bool isMordentCode(int64_t code) { return (code >= 23 && code <= 29) || (code >= 43 && code <= 47); }
 
@@ -90,37 +107,29 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
                   std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
   const bool CUE = CODE == 1;
-  const Pitch& pitch = READPITCH(cs, NOTE, false);
-  std::string_view alter = pitch.alter;  // read for a note
+  const WrittenPitch pitch = WRITTENNOTEPITCH(cs, NOTE);
 
   if (!NEWSONGTYPE.empty()) {
     writeWords(cs, NEWSONGTYPE);
     NEWSONGTYPE.clear();
   }
-  if (cs.OPTIONS.arrows) {
-    Arrows arrows = ARROWS(pitch.reduced);
-    if (!arrows.flat.empty()) writeWords(cs, arrows.flat);
-    if (!arrows.sharp.empty()) writeWords(cs, arrows.sharp);
-  }
-  // Runs of lines are written as one where nothing can come between them
-  // (the line ends are in the literals).
-  cs.DATAOUT.line("  <note>\r\n    <pitch>\r\n      <step>", pitch.step, "</step>");
-
-  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
-  if (cs.OPTIONS.musescorePrint) alter = PRINTNOTEALTER(pitch.reduced);
-  ACCIDENTALDECISION(cs, pitch.step, accidental, alter);
-
-  if (!alter.empty()) cs.DATAOUT.line("      <alter>", alter, "</alter>");
-  cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>\r\n      </pitch>\r\n    <duration>", NOTEDURATION,
-                  "</duration>");
+  if (!pitch.arrows.flat.empty()) writeWords(cs, pitch.arrows.flat);
+  if (!pitch.arrows.sharp.empty()) writeWords(cs, pitch.arrows.sharp);
+  cs.DATAOUT.line("  <note>");
+  cs.DATAOUT.line("    <pitch>");
+  cs.DATAOUT.line("      <step>", pitch.step, "</step>");
+  CHECKACCIDENTAL(cs, pitch);
+  if (!pitch.alter.empty()) cs.DATAOUT.line("      <alter>", pitch.alter, "</alter>");
+  cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>");
+  cs.DATAOUT.line("      </pitch>");
+  cs.DATAOUT.line("    <duration>", NOTEDURATION, "</duration>");
   if (TIE == STARTTIE) cs.DATAOUT.line(R"(    <tie type="start"/>)");
   if (TIE == STOPTIE) cs.DATAOUT.line(R"(    <tie type="stop"/>)");
 
-  const std::string& type = MUSICXMLGETNOTETYPE(cs, NOTELENGTH, NOTEDIVISION, CUE);
-  size_t split = type.find('&');
-  cs.DATAOUT.line("    ", std::string_view(type).substr(0, split));
-  if (!accidental.empty()) cs.DATAOUT.line("    <accidental>", accidental, "</accidental>");
-  if (split != std::string::npos) cs.DATAOUT.line("    ", std::string_view(type).substr(split + 1));
+  const NoteType type = NOTETYPE(cs, NOTELENGTH, NOTEDIVISION);
+  MUSICXMLTYPE(cs, type, CUE);
+  if (!pitch.accidental.empty()) cs.DATAOUT.line("    <accidental>", pitch.accidental, "</accidental>");
+  if (type.triplet) cs.DATAOUT.line(kTripletModification);
 
   writeBeam(cs, BEAM);
   writeNotations(cs, SLUR, TIE, STACCATO, FERMAT, CODE);
@@ -134,27 +143,33 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
   if (NOTETEXT.empty()) return;
   // A syllable that ends in a blank is continued by the next one.
   std::string_view syllabic = NOTETEXT.back() == ' ' ? "begin" : "single";
-  // Four lines, written as one (the line ends are in the literals).
-  cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, "\">\r\n      <syllabic>", syllabic,
-                  "</syllabic>\r\n      <text>", XmlText{NOTETEXT}, "</text>\r\n    </lyric>");
+  cs.DATAOUT.line(R"(    <lyric number=")", LYRICNUMBER, "\">");
+  cs.DATAOUT.line("      <syllabic>", syllabic, "</syllabic>");
+  cs.DATAOUT.line("      <text>", XmlText{NOTETEXT}, "</text>");
+  cs.DATAOUT.line("    </lyric>");
+}
+
+void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION) {
+  cs.DATAOUT.line("<note>");
+  cs.DATAOUT.line("  <rest/>");
+  cs.DATAOUT.line("  <duration>", RESTDURATION, "</duration>");
+  cs.DATAOUT.line("  </note>");
 }
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE) {
-  const Pitch& pitch = READPITCH(cs, NOTE, true);
-  std::string_view alter = pitch.alter;  // read for a grace note
-  std::string_view accidental = GETNOTEACCIDENTAL(cs, pitch);
-  if (cs.OPTIONS.musescorePrint) alter = PRINTGRACEALTER(accidental, alter);
+  const WrittenPitch pitch = WRITTENGRACEPITCH(cs, NOTE);
+  CHECKACCIDENTAL(cs, pitch);
 
   cs.DATAOUT.line("<note>");
   cs.DATAOUT.line(R"(<grace slash="yes"/>)");
   cs.DATAOUT.line("<pitch>");
   cs.DATAOUT.line("<step>", pitch.step, "</step>");
-  cs.DATAOUT.line("<alter>", alter, "</alter>");
+  cs.DATAOUT.line("<alter>", pitch.alter, "</alter>");
   cs.DATAOUT.line("<octave>", pitch.octave, "</octave>");
   cs.DATAOUT.line("</pitch>");
   cs.DATAOUT.line("<voice>1</voice>");
   cs.DATAOUT.line("<type>eighth</type>");
-  if (!accidental.empty()) cs.DATAOUT.line("<accidental>", accidental, "</accidental>");
+  if (!pitch.accidental.empty()) cs.DATAOUT.line("<accidental>", pitch.accidental, "</accidental>");
   cs.DATAOUT.line("<notations>");
   cs.DATAOUT.line(R"(<slur type="start" number="2"/>)");
   cs.DATAOUT.line("</notations>");

@@ -19,4 +19,6 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE);
 
+void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION);
+
 }  // namespace sorvik

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "model/key.h"
+
 namespace sorvik {
 
 namespace {
@@ -116,8 +118,7 @@ void MUSICXMLHEADER(ConversionState& cs, const std::string& SONGNAME, const std:
       case Value::Instrument: cs.DATAOUT.line(l.before, INSTRUMENT, l.after); break;
     }
   }
-  cs.PREDEFINEDOLDKEY.KEYS = 0;
-  cs.CURRENTOLDKEY.KEYS = 0;
+  CLEARKEY(cs);
 }
 
 void MUSICXMLEND(ConversionState& cs) { cs.DATAOUT.lines(kEnd); }

@@ -101,7 +101,8 @@ TEST(PitchTokens, KeptReadingsEqualFreshOnes) {
         EXPECT_EQ(fresh.commas, kept.commas) << token;
         EXPECT_EQ(fresh.accidental, kept.accidental) << token;
         EXPECT_EQ(ALTERTEXT(fresh, grace), keptAlter) << token;
-        EXPECT_EQ(GETNOTEACCIDENTAL(cs, fresh.reduced), GETNOTEACCIDENTAL(cs, kept)) << token;
+        EXPECT_EQ(GETNOTEACCIDENTAL(cs, fresh.reduced), GETNOTEACCIDENTAL(cs, kept.reduced)) << token;
+        EXPECT_EQ(fresh.accidental, kept.accidental) << token;
       }
     }
   }

@@ -5,6 +5,7 @@
 
 #include "driver/diagnostics.h"
 #include "model/duration.h"
+#include "model/names.h"
 #include "model/pitch.h"
 
 namespace sorvik {
@@ -20,8 +21,11 @@ struct Model : testing::Test {
     cs.FILENAMEIN = "song.sv2";
     cs.CONSOLE = &console;
   }
-  std::string noteType(int64_t L, int64_t D, bool cue = false) {
-    return MUSICXMLGETNOTETYPE(cs, L, D, cue);
+  // The type as "name", a dot per dot and "3:2" for a triplet.
+  std::string noteType(int64_t L, int64_t D) {
+    NoteType t = NOTETYPE(cs, L, D);
+    return std::string(NOTETYPENAMES[t.number]) + std::string(static_cast<size_t>(t.dots), '.') +
+           (t.triplet ? " 3:2" : "");
   }
   // The message of the error that `f` stops the run with.
   template <class F>
@@ -51,28 +55,25 @@ TEST(Triplets, AreThreeTimesAPowerOfTwoAfterCancelling) {
 }
 
 TEST_F(Model, NoteTypesOfTheWorkedValues) {
-  const std::string triplet =
-      "&<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>";
-  EXPECT_EQ("<type>maxima</type>", noteType(8, 1));
-  EXPECT_EQ("<type>breve</type>", noteType(2, 1));
-  EXPECT_EQ("<type>whole</type>", noteType(1, 1));
-  EXPECT_EQ("<type>quarter</type>", noteType(1, 4));
-  EXPECT_EQ("<type>quarter</type><dot/>", noteType(3, 8));
-  EXPECT_EQ("<type>quarter</type><dot/><dot/>", noteType(7, 16));
-  EXPECT_EQ("<type>half</type><dot/><dot/>", noteType(15, 16));
-  EXPECT_EQ("<type>128th</type>", noteType(1, 128));
-  EXPECT_EQ("<type>quarter</type>" + triplet, noteType(1, 6));
-  EXPECT_EQ("<type>eighth</type>" + triplet, noteType(1, 12));
-  EXPECT_EQ("<type>whole</type>" + triplet, noteType(2, 3));
-  EXPECT_EQ("<type>half</type>" + triplet, noteType(2, 6));
-  EXPECT_EQ("<type>quarter</type>", noteType(3, 12));
-  EXPECT_EQ("<type>64th</type>" + triplet, noteType(1, 96));
-  EXPECT_EQ("<type>128th</type>" + triplet, noteType(1, 192));
-  EXPECT_EQ("<type>maxima</type>" + triplet, noteType(16, 3));
-  EXPECT_EQ("<type>maxima</type><dot/>", noteType(12, 1));
-  EXPECT_EQ("<type>maxima</type>", noteType(16, 1));
-  EXPECT_EQ("<type>half</type>", noteType(5, 10));
-  EXPECT_EQ("<type size=\"cue\">eighth</type>" + triplet, noteType(1, 12, true));
+  EXPECT_EQ("maxima", noteType(8, 1));
+  EXPECT_EQ("breve", noteType(2, 1));
+  EXPECT_EQ("whole", noteType(1, 1));
+  EXPECT_EQ("quarter", noteType(1, 4));
+  EXPECT_EQ("quarter.", noteType(3, 8));
+  EXPECT_EQ("quarter..", noteType(7, 16));
+  EXPECT_EQ("half..", noteType(15, 16));
+  EXPECT_EQ("128th", noteType(1, 128));
+  EXPECT_EQ("quarter 3:2", noteType(1, 6));
+  EXPECT_EQ("eighth 3:2", noteType(1, 12));
+  EXPECT_EQ("whole 3:2", noteType(2, 3));
+  EXPECT_EQ("half 3:2", noteType(2, 6));
+  EXPECT_EQ("quarter", noteType(3, 12));
+  EXPECT_EQ("64th 3:2", noteType(1, 96));
+  EXPECT_EQ("128th 3:2", noteType(1, 192));
+  EXPECT_EQ("maxima 3:2", noteType(16, 3));
+  EXPECT_EQ("maxima.", noteType(12, 1));
+  EXPECT_EQ("maxima", noteType(16, 1));
+  EXPECT_EQ("half", noteType(5, 10));
 }
 
 TEST_F(Model, ValuesWithoutATypeStopTheRun) {

@@ -1,0 +1,128 @@
+// The beam-group look-ahead: short notes of one quarter (or half) of the
+// measure, and runs of triplet notes, are collected before any of them is
+// handed on, so that the first, middle and last of a group are known.
+#include "input/beams.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "driver/text.h"
+#include "input/fields.h"
+#include "input/lines.h"
+#include "input/timing.h"
+#include "model/duration.h"
+
+namespace sorvik {
+
+void READTIMEDLINE(ConversionState& cs) {
+  cs.DATAIN.readLine(cs.S.text);
+  ++cs.LINENUMBERIN;
+  CUTLINE(cs.S);
+  cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
+}
+
+void CHECKLINE(ConversionState& cs) {
+  CHECKBEATCHANGE(cs, cs.S);
+  CHECKTIMEVALUES(cs, cs.S);
+}
+
+namespace {
+
+bool isNoteLine(const ConversionState& cs) { return cs.S.tabs > 0 && inNoteCodes(cs.S.leadingCode); }
+
+// Takes the timing fields of S for the beaming; false when S is not cut.
+bool timeNoteLine(ConversionState& cs) {
+  if (cs.S.cut) CUTTIMINGFIELDS(cs, cs.S);
+  return cs.S.cut;
+}
+
+// An eighth or shorter (a dotted eighth is not short).
+bool isShort(const ConversionState& cs) {
+  return cs.NOTELENGTH > 0 &&
+         static_cast<__int128>(cs.NOTEDIVISION) * SCALE / 8 >= static_cast<__int128>(cs.NOTELENGTH) * SCALE;
+}
+
+// Truncating division, in 64 bits when both numbers fit (the usual case,
+// and much faster than 128 bits).
+__int128 divide(__int128 a, __int128 b) {
+  constexpr __int128 kMax = std::numeric_limits<int64_t>::max();
+  if (a <= kMax && a > -kMax && b <= kMax && b > -kMax) return static_cast<int64_t>(a) / static_cast<int64_t>(b);
+  return a / b;
+}
+
+// The number of whole quarter-measures before the start of the note, from
+// its stated end position; the 10 keeps a start on a boundary from rounding down.
+void quarterIndex(ConversionState& cs) {
+  if (cs.NOTETIME.empty()) return;
+  __int128 q = cs.NOTETIMESCALED;
+  if (cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0 && cs.BEATS > 0) {
+    q = q + 10 - divide(static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE,
+                        static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
+  } else {
+    q = q - 10;
+  }
+  cs.QUARTERCOUNT = clampTo64(divide(q * 4, SCALE));
+}
+
+// Collects short notes of one quarter (or one half) of the measure, and runs
+// of triplet notes, into MEASURE.
+}  // namespace
+
+void COLLECTBEAMGROUP(ConversionState& cs) {
+  cs.BEAMS = true;
+  while (cs.BEAMS && isNoteLine(cs)) {
+    cs.BEAMS = false;
+    if (!timeNoteLine(cs)) break;
+    quarterIndex(cs);
+    if (1.0 > cs.TIMEREALFROMLINE) cs.TIMEREAL = cs.TIMEREAL - std::floor(cs.TIMEREAL);
+    if (cs.QUARTERCOUNT % 2 != 0 && cs.QUARTERCOUNT / 2 == cs.QUARTERCOUNTOLD / 2) {
+      cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;  // second quarter of the same half
+    }
+    cs.TRIOLS = cs.TRIOLSNEW;
+    cs.TRIOLSNEW = TRIOLCASE(cs.NOTELENGTH, cs.NOTEDIVISION);
+    if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH > 0 && cs.MEASUREINDEXIN < MEASURESLOTS) {
+      cs.BEAMS = ((cs.QUARTERCOUNTOLD == cs.QUARTERCOUNT || cs.MEASUREINDEXIN == 0) && isShort(cs) &&
+                  cs.TRIOLSNEW == cs.TRIOLS) ||
+                 (cs.TRIOLS && cs.TRIOLSNEW);
+    }
+    if (cs.BEAMS) {
+      // The line moves into the group; S takes the next one.
+      if (cs.MEASUREINDEXIN == static_cast<int64_t>(cs.MEASURE.size())) cs.MEASURE.emplace_back();
+      std::swap(cs.MEASURE[cs.MEASUREINDEXIN++], cs.S);
+      READTIMEDLINE(cs);
+      CHECKLINE(cs);
+      cs.NEXTLINE.clear();
+      cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
+    }
+  }
+}
+
+void HANDONBEAMGROUP(ConversionState& cs) {
+  int64_t k = cs.MEASUREINDEXIN;
+  if (k == 1) {
+    PROCESSONELINE(cs, cs.MEASURE[0], NOBEAM);
+  } else if (k >= 2) {
+    PROCESSONELINE(cs, cs.MEASURE[0], BEAMBEGIN);
+    for (int64_t i = 1; i < k - 1; ++i) PROCESSONELINE(cs, cs.MEASURE[i], BEAMCONTINUE);
+    PROCESSONELINE(cs, cs.MEASURE[k - 1], BEAMEND);
+  }
+}
+
+// The line that ended the group: a short note may begin the next group (it
+// becomes NEXTLINE), anything else is handed on at once.
+void HANDLEGROUPEND(ConversionState& cs) {
+  cs.NEXTLINE.clear();
+  if (cs.S.empty()) return;
+  bool mayBeginGroup = timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
+                       cs.NOTELENGTH > 0 && isShort(cs);
+  if (mayBeginGroup) {
+    CHECKTIMEVALUES(cs, cs.S);
+    std::swap(cs.NEXTLINE, cs.S);
+  } else {
+    PROCESSONELINE(cs, cs.S, NOBEAM);
+  }
+  cs.S.clear();
+}
+
+}  // namespace sorvik

@@ -1,0 +1,33 @@
+#include "musicxml/key.h"
+
+#include <string_view>
+
+#include "model/key.h"
+
+namespace sorvik {
+
+void MUSICXMLSONGKEY(ConversionState& cs, const std::string& K) {
+  CLEARKEY(cs);
+  if (K.size() <= 3) return;
+  cs.DATAOUT.line("      <attributes>");
+  cs.DATAOUT.line("        <key>");
+  std::string_view octave;
+  std::string_view rest = K;
+  while (!rest.empty()) {
+    size_t slash = rest.find('/');
+    std::string_view text = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (text.size() <= 3) continue;
+    const KeyEntry entry = READKEYENTRY(cs, text);
+    cs.DATAOUT.line("        <key-step>", XmlText{entry.letter}, "</key-step>");
+    cs.DATAOUT.line("        <key-alter>", entry.alter, "</key-alter>");
+    cs.DATAOUT.line("        <key-accidental>", entry.accidental, "</key-accidental>");
+    ENTERKEYENTRY(cs, entry);
+    octave = entry.octave;
+  }
+  cs.DATAOUT.line("        <key-octave number=\"1\">", XmlText{octave}, "</key-octave>");
+  cs.DATAOUT.line("        </key>");
+  cs.DATAOUT.line("      </attributes>");
+}
+
+}  // namespace sorvik
