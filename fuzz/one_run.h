@@ -15,7 +15,8 @@
 // Besides not crashing, a run must keep to its files: it may create or change
 // only the output file next to the input and the copy below Errors; the
 // input and an older copy stay as they were. runOne returns a description of
-// the first file that breaks this rule, or an empty text.
+// the first file that breaks this rule, or an empty text; it can also hand
+// back the exit status and what the run printed.
 #pragma once
 
 #include <cstddef>
@@ -50,7 +51,8 @@ inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
   return files;
 }
 
-inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root, int* statusOut = nullptr) {
+inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root, int* statusOut = nullptr,
+                          std::string* consoleOut = nullptr) {
   if (size == 0) return "";
   const uint8_t opts = data[size - 1];
   const std::string score(reinterpret_cast<const char*>(data), size - 1);
@@ -91,6 +93,7 @@ inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root
   std::istringstream keyboard;
   int status = sorvik::runCommandLine(args, console, keyboard);
   if (statusOut) *statusOut = status;
+  if (consoleOut) *consoleOut = console.str();
   const std::map<std::string, std::string> after = filesBelow(root);
 
   // the files the run may write, relative to root
