@@ -250,6 +250,7 @@ int convert(ConversionState& cs) {
   cs.MEASURENUMBEROLD = 0;
   cs.TIMETICK = 0;
   mainLoop(cs);
+  CHECKSONGNAMELINE(cs);
   MUSICXMLEND(cs);
   cs.DATAIN.close();
   cs.DATAOUT.close();
