@@ -16,8 +16,8 @@
 
 namespace sorvik {
 
-// Text of the input or the command line that goes into the document, with
-// "<", a bare "&" and (in an attribute value) '"' escaped.
+// Text of the input or the command line that goes into the document, made
+// sound XML as writeXmlEscaped (driver/text.h) does.
 struct XmlText {
   std::string_view text;
 };

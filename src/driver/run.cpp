@@ -62,6 +62,7 @@ void convertLines(ConversionState& cs, InputSource& input, DocumentSink& documen
   cs.MEASURENUMBEROLD = 0;
   cs.TIMETICK = 0;
   mainLoop(cs);
+  CHECKSONGNAMELINE(cs);
   MUSICXMLEND(cs);
   cs.DATAIN.close();
   cs.DATAOUT.close();

@@ -39,33 +39,38 @@ int64_t STRINGFRACTION(std::string_view s);
 // Every "," replaced by ".".
 std::string COMMATOPOINT(std::string_view s);
 
-// Length of the character reference (&name; &#digits; &#xhex;) that begins
-// at text[0] == '&', or 0 when it begins none.
+// Length of the reference that begins at text[0] == '&' and that the
+// document keeps: one of XML's own five (&lt; &gt; &amp; &quot; &apos;) or a
+// character reference (&#digits; or &#xhex;) to a character XML allows;
+// 0 when it begins none of them.
 size_t referenceLength(std::string_view text);
 
-// Hands `text` to `out` piece by piece as it goes into the document: "<" as
-// "&lt;", an "&" that does not begin a reference as "&amp;", and in an
-// attribute value '"' as "&quot;". All other bytes are copied unchanged.
+// What the document takes of text[at...]: `kept` bytes as they are, then, in
+// place of the next `replaced` bytes, `with` (nothing is replaced at the end
+// of the text).
+struct XmlPiece {
+  size_t kept = 0, replaced = 0;
+  std::string_view with;
+};
+XmlPiece nextXmlPiece(std::string_view text, size_t at, bool attribute);
+
+// Hands `text` to `out` piece by piece as it goes into the document, in one
+// pass: "<" as "&lt;", an "&" that does not begin a kept reference as
+// "&amp;", a ">" after "]]" as "&gt;", in an attribute value '"' as
+// "&quot;"; each maximal part of a byte sequence that is not UTF-8, and each
+// character XML cannot carry (controls other than TAB, LF and CR, U+FFFE,
+// U+FFFF), as U+FFFD. Everything else is copied unchanged. No byte grows to
+// more than six.
 template <class Out>
 void writeXmlEscaped(Out&& out, std::string_view text, bool attribute) {
-  size_t done = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    std::string_view with;
-    if (c == '<') {
-      with = "&lt;";
-    } else if (c == '&' && referenceLength(text.substr(i)) == 0) {
-      with = "&amp;";
-    } else if (c == '"' && attribute) {
-      with = "&quot;";
-    } else {
-      continue;
-    }
-    out(text.substr(done, i - done));
-    out(with);
-    done = i + 1;
+  size_t at = 0;
+  while (at < text.size()) {
+    XmlPiece p = nextXmlPiece(text, at, attribute);
+    if (p.kept) out(text.substr(at, p.kept));
+    if (p.replaced == 0) return;
+    out(p.with);
+    at += p.kept + p.replaced;
   }
-  out(text.substr(done));
 }
 
 inline void appendXmlEscaped(std::string& out, std::string_view text, bool attribute) {

@@ -112,10 +112,15 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
   cs.NOTECODE = S.codeBlank ? 9 : S.code;
   switch (cs.NOTECODE) {
     case 0: return;
-    case 60: processSongName(cs, S); return;
+    case 60:
+      // The song name line writes the document's head: once, before the music.
+      ASSERTSORVIK(cs, !cs.MUSICXMLHEADERISWRITTEN, "Second song name line", cs.FILENAMEIN);
+      processSongName(cs, S);
+      return;
     case 50: case 51: case 52: case 56: case 57: case 58: case 59: processSongData(cs, S); return;
   }
   if (inNoteCodes(cs.NOTECODE)) {
+    ASSERTSORVIK(cs, cs.MUSICXMLHEADERISWRITTEN, "Missing song name line", cs.FILENAMEIN);
     PROCESSNOTELINE(cs, S, BEAM);
     return;
   }
@@ -123,6 +128,10 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
   ASSERTSORVIK(
       cs, isAcceptedCode(cs.NOTECODE),
       [&] { return "Unknown code in first field: \"" + std::to_string(cs.NOTECODE) + "\""; }, cs.FILENAMEIN);
+}
+
+void CHECKSONGNAMELINE(ConversionState& cs) {
+  ASSERTSORVIK(cs, cs.MUSICXMLHEADERISWRITTEN, "Missing song name line", cs.FILENAMEIN);
 }
 
 }  // namespace sorvik

@@ -10,6 +10,10 @@ namespace sorvik {
 
 void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM);
 
+// At the end of the input: a song without a song name line has no document
+// head, and stops the run.
+void CHECKSONGNAMELINE(ConversionState& cs);
+
 // Note, rest and marker lines: the line is cut, NOTECODE is a note code.
 void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM);
 

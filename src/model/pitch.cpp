@@ -192,12 +192,11 @@ void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accide
     current.accidental(step) = accidental;
     return;
   }
-  // Already in force in this measure: not printed again.
-  if (cs.OPTIONS.musescorePrint) {
-    TOLDKEY& key = cs.PREDEFINEDOLDKEY;
-    bool fromKey = key.has(step) && key.accidental(step) == accidental;
-    if (fromKey || (accidental != "flat" && accidental != "sharp")) alter = {};
-  }
+  // Already in force in this measure: not printed again. For MuseScore a
+  // plain flat or sharp keeps its alter, from the key signature too (without
+  // it MuseScore draws and plays a natural); a microtonal one loses it, as
+  // MuseScore would draw its glyph on every such note.
+  if (cs.OPTIONS.musescorePrint && accidental != "flat" && accidental != "sharp") alter = {};
   accidental = {};
 }
 

@@ -2,7 +2,8 @@
 // them completely: MuseScore 4.0's engine (npm webmscore 1.2.1) and Verovio
 // (npm verovio 6.3.0) each load every example song's document, render page 1
 // and keep every pitched note and every measure of it. MuseScore gets the
-// document as it is and the "-P" variant made for it; Verovio also the "-A"
+// document as it is and the "-P" variant made for it, in which it must draw
+// no natural sign that the document does not write; Verovio also the "-A"
 // variant.
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ const fs::path kDir = SORVIK_THIRDPARTY_DIR;
 
 struct EngineReport {
   std::vector<std::string> log;  // "PHASE TEXT" for webmscore, "TEXT" for Verovio
-  long measures = -1, notes = -1, pages = -1, svg = -1;
+  long measures = -1, notes = -1, naturals = -1, pages = -1, svg = -1;
   bool done = false;
   std::string error;
 };
@@ -36,6 +37,7 @@ EngineReport parse(const std::string& out) {
     if (key == "log") r.log.push_back(rest);
     else if (key == "measures") r.measures = std::stol(rest);
     else if (key == "notes") r.notes = std::stol(rest);
+    else if (key == "naturals") r.naturals = std::stol(rest);
     else if (key == "pages") r.pages = std::stol(rest);
     else if (key == "svg") r.svg = std::stol(rest);
     else if (key == "done") r.done = true;
@@ -138,6 +140,12 @@ bool isAboutDecimalAlter(const std::string& line) {
   return false;
 }
 
+long count(const std::string& text, const std::string& what) {
+  long n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
+
 class MuseScore : public testing::TestWithParam<Variant> {};
 
 TEST_P(MuseScore, LoadsEveryNoteAndMeasure) {
@@ -160,6 +168,12 @@ TEST_P(MuseScore, LoadsEveryNoteAndMeasure) {
     }
     if (!loading && line.find("| ERROR") == std::string::npos && line.find("| WARN") == std::string::npos) continue;
     ADD_FAILURE() << "MuseScore logged: " << line;
+  }
+  if (GetParam().variantSwitch == "-P") {
+    // The variant made for MuseScore: a note whose sharp or flat the key
+    // signature carries is drawn without a natural, so MuseScore draws one
+    // only where the document writes one.
+    EXPECT_EQ(count(readFile(doc), "<accidental>natural</accidental>"), r.naturals) << "natural signs drawn";
   }
   RecordProperty("notes", std::to_string(r.notes));
   RecordProperty("alter_lines", std::to_string(alters));

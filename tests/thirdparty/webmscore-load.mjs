@@ -7,6 +7,7 @@
 //                      start, load, render
 //   measures N         measures of the score as the engine built it
 //   notes N            <Note> elements of the engine's own file (MSCX)
+//   naturals N         natural signs among its accidentals
 //   pages N
 //   svg N              bytes of page 1's SVG (0 when it is not a whole SVG)
 //   done
@@ -50,6 +51,7 @@ try {
   const mscx = Buffer.from(await score.saveMsc('mscx')).toString('utf8');
   out(`measures ${metadata.measures}`);
   out(`notes ${(mscx.match(/<Note\b/g) || []).length}`);
+  out(`naturals ${(mscx.match(/<subtype>accidentalNatural<\/subtype>/g) || []).length}`);
   out(`pages ${await score.npages()}`);
   const svg = await score.saveSvg(0, true);
   const whole = /^(<\?xml[^>]*>\s*)?<svg\b[\s\S]*<\/svg>\s*$/.test(svg);

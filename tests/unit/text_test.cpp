@@ -80,6 +80,96 @@ TEST(XmlEscaping, EscapesWhatWouldBreakTheDocument) {
   EXPECT_EQ("Şarkı ağır", esc("Şarkı ağır", true));
 }
 
+// What the document takes of tricky texts: invalid UTF-8 replaced part by
+// part as Python's bytes.decode("utf-8", "replace") does, characters XML
+// cannot carry, and every kind of reference, kept or not.
+TEST(XmlEscaping, MakesAnyBytesSoundXml) {
+  using namespace std::string_view_literals;  // the texts hold NUL bytes
+  struct Row {
+    std::string_view in, text, attribute = {};
+  };
+  const Row rows[] = {
+      {"\xC0\x80"sv, "\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\xE2\x82"sv, "\xEF\xBF\xBD"sv},
+      {"\xED\xA0\x80"sv, "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\xE2\x82" "A"sv, "\xEF\xBF\xBD" "A"sv},
+      {"\xF0\x9F\x98"sv, "\xEF\xBF\xBD"sv},
+      {"\xF0\x9F\x98\x80"sv, "\xF0\x9F\x98\x80"sv},
+      {"\xF4\x90\x80\x80"sv, "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\xF5\x80"sv, "\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\x80\xBF"sv, "\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\xE0\x80\x80"sv, "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\xE0\xA0\x80"sv, "\xE0\xA0\x80"sv},
+      {"\xEF\xBF\xBE"sv, "\xEF\xBF\xBD"sv},
+      {"\xEF\xBF\xBF"sv, "\xEF\xBF\xBD"sv},
+      {"\xEF\xBF\xBD"sv, "\xEF\xBF\xBD"sv},
+      {"\xC2\x80"sv, "\xC2\x80"sv},
+      {"a\x00" "b\x1F" "c\x7F"sv, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c\x7F"sv},
+      {"\x0B\x0C"sv, "\xEF\xBF\xBD\xEF\xBF\xBD"sv},
+      {"\xDE" "ark\xFD a\xF0\xFDr"sv, "\xEF\xBF\xBD" "ark\xEF\xBF\xBD a\xEF\xBF\xBD\xEF\xBF\xBDr"sv},
+      {"\xE2<"sv, "\xEF\xBF\xBD&lt;"sv},
+      {"\xC3&amp;"sv, "\xEF\xBF\xBD&amp;"sv},
+      {"\xC3\xA7ift\xC3\xA7i"sv, "\xC3\xA7ift\xC3\xA7i"sv},
+      {"x&y;"sv, "x&amp;y;"sv},
+      {"&#0;"sv, "&amp;#0;"sv},
+      {"&#X41;"sv, "&amp;#X41;"sv},
+      {"&;"sv, "&amp;;"sv},
+      {"&#231;"sv, "&#231;"sv},
+      {"&#xE7; &#xe7; &#x10FFFF;"sv, "&#xE7; &#xe7; &#x10FFFF;"sv},
+      {"&amp; &apos;&quot;&lt;&gt;"sv, "&amp; &apos;&quot;&lt;&gt;"sv},
+      {"&nbsp; &ccedil;"sv, "&amp;nbsp; &amp;ccedil;"sv},
+      {"&#xD800; &#xFFFE; &#x110000;"sv, "&amp;#xD800; &amp;#xFFFE; &amp;#x110000;"sv},
+      {"&#9; &#31; &#99999999999999999999; &#0065;"sv, "&#9; &amp;#31; &amp;#99999999999999999999; &#0065;"sv},
+      {"&#4294967361; &#x100000041;"sv, "&amp;#4294967361; &amp;#x100000041;"sv},  // not 65 modulo 2^32
+      {"&#x; &#; &AMP; &amp &lt"sv, "&amp;#x; &amp;#; &amp;AMP; &amp;amp &amp;lt"sv},
+      {"]]> ]> ]]]> ] ]>"sv, "]]&gt; ]> ]]]&gt; ] ]>"sv},
+      {"]]\xC0> ]]&gt;"sv, "]]\xEF\xBF\xBD> ]]&gt;"sv},
+      {"say \x22hi\x22 & <b>"sv, "say \x22hi\x22 &amp; &lt;b>"sv, "say &quot;hi&quot; &amp; &lt;b>"sv},
+  };
+  for (const Row& r : rows) {
+    std::string text, attribute;
+    appendXmlEscaped(text, r.in, false);
+    appendXmlEscaped(attribute, r.in, true);
+    EXPECT_EQ(r.text, text) << r.in;
+    EXPECT_EQ(r.attribute.data() ? r.attribute : r.text, attribute) << r.in;
+  }
+}
+
+// Every character XML allows passes byte for byte, apart from the five that
+// markup needs.
+TEST(XmlEscaping, KeepsEveryAllowedCharacter) {
+  auto utf8 = [](char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+      s += static_cast<char>(c);
+    } else if (c < 0x800) {
+      s += static_cast<char>(0xC0 | (c >> 6));
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      s += static_cast<char>(0xE0 | (c >> 12));
+      s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      s += static_cast<char>(0xF0 | (c >> 18));
+      s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+  };
+  int changed = 0;
+  for (char32_t c = 0x9; c <= 0x10FFFF; ++c) {
+    if ((c > 0xD && c < 0x20) || c == 0xB || c == 0xC || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
+      continue;
+    }
+    if (c == '<' || c == '>' || c == '&' || c == '"') continue;
+    std::string in = utf8(c), out;
+    appendXmlEscaped(out, in, true);
+    if (out != in && ++changed < 5) ADD_FAILURE() << "U+" << std::hex << static_cast<uint32_t>(c) << " changed";
+  }
+  EXPECT_EQ(0, changed);
+}
+
 TEST(Formatting, PrintsFifteenSignificantDigits) {
   EXPECT_EQ("1", formatG15(1.0));
   EXPECT_EQ("0.75", formatG15(0.75));
