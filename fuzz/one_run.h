@@ -52,7 +52,7 @@ inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
 }
 
 inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root, int* statusOut = nullptr,
-                          std::string* consoleOut = nullptr) {
+                          std::string* consoleOut = nullptr, std::string* documentOut = nullptr) {
   if (size == 0) return "";
   const uint8_t opts = data[size - 1];
   const std::string score(reinterpret_cast<const char*>(data), size - 1);
@@ -102,6 +102,10 @@ inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root
   size_t dot = in.find(".sv2");
   std::string out = dot == std::string::npos ? in + suffix : in.substr(0, dot + 1) + suffix;
   std::string copy = form == 3 ? "" : "run/Errors/" + name;
+  if (documentOut) {
+    auto it = after.find(out);
+    *documentOut = it == after.end() ? std::string() : it->second;
+  }
 
   std::string broken;
   for (const auto& [file, text] : before) {

@@ -99,6 +99,7 @@ std::vector<Case> loadCases(const fs::path& tree) {
     std::string given = args[0];
     std::string local = fs::path(given).is_absolute() ? fs::path(given).filename().string() : given;
     if (fs::is_directory(in / local)) continue;  // a folder is searched by the batch tool
+    if (!isUtf8(local)) continue;  // the report, in UTF-8, names such a file with U+FFFD
 
     Case c;
     c.name = fs::relative(dir, root).generic_string();
