@@ -55,25 +55,26 @@ void LineWriter::open(DocumentSink& sink) {
   sink_ = &sink;
   len_ = 0;
   written_ = 0;
+  notUtf8_ = false;
   flushAt_ = kSmallFlushAt;
 }
 
 char* LineWriter::append(char* at, XmlText t) {
-  writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, false);
+  notUtf8_ |= writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, false);
   return at;
 }
 char* LineWriter::append(char* at, XmlAttribute t) {
-  writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, true);
+  notUtf8_ |= writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, true);
   return at;
 }
 
 char* LineWriter::appendNumber(char* at, int64_t n) { return std::to_chars(at, at + 20, n).ptr; }
 
 void LineWriter::put(XmlText t) {
-  writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, false);
+  notUtf8_ |= writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, false);
 }
 void LineWriter::put(XmlAttribute t) {
-  writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, true);
+  notUtf8_ |= writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, true);
 }
 
 // A piece larger than the room left (a long lyric, say): out it goes.

@@ -58,6 +58,8 @@ class LineWriter {
 
   void open(DocumentSink& sink);
   uint64_t written() const { return written_ + len_; }
+  // Text bytes that are no UTF-8 went into the document as U+FFFD.
+  bool replacedNotUtf8() const { return notUtf8_; }
   // Writes the parts joined, then the document's line end CR LF. A part may
   // be a literal, a string or string_view (not a bare char pointer, whose
   // length is unknown), a character, a whole number, or XmlText / XmlAttribute.
@@ -121,8 +123,8 @@ class LineWriter {
     *at = c;
     return at + 1;
   }
-  static char* append(char* at, XmlText t);
-  static char* append(char* at, XmlAttribute t);
+  char* append(char* at, XmlText t);
+  char* append(char* at, XmlAttribute t);
   template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   static char* append(char* at, I n) {
     return appendNumber(at, static_cast<int64_t>(n));
@@ -161,6 +163,7 @@ class LineWriter {
   std::unique_ptr<char[]> buf_;
   size_t len_ = 0;
   size_t flushAt_ = kSmallFlushAt;
+  bool notUtf8_ = false;
   uint64_t written_ = 0;
 };
 

@@ -98,6 +98,7 @@ Result convert(InputSource& input, DocumentSink& document, const Options& option
   result.notes = cs->NOTESWRITTEN;
   result.bytes = cs->DATAOUT.written();
   result.copyInput = cs->COPYINPUT;
+  result.textReplaced = cs->DATAOUT.replacedNotUtf8();
   return result;
 }
 

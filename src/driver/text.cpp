@@ -133,6 +133,7 @@ XmlPiece nextXmlPiece(std::string_view text, size_t at, bool attribute) {
     if (length < 0) {
       p.with = kReplacement;
       p.replaced = static_cast<size_t>(-length);
+      p.notUtf8 = true;
       break;
     }
     // U+FFFE and U+FFFF are well-formed UTF-8 but no XML characters.

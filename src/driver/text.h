@@ -51,6 +51,7 @@ size_t referenceLength(std::string_view text);
 struct XmlPiece {
   size_t kept = 0, replaced = 0;
   std::string_view with;
+  bool notUtf8 = false;  // the replaced bytes are no UTF-8
 };
 XmlPiece nextXmlPiece(std::string_view text, size_t at, bool attribute);
 
@@ -60,17 +61,20 @@ XmlPiece nextXmlPiece(std::string_view text, size_t at, bool attribute);
 // "&quot;"; each maximal part of a byte sequence that is not UTF-8, and each
 // character XML cannot carry (controls other than TAB, LF and CR, U+FFFE,
 // U+FFFF), as U+FFFD. Everything else is copied unchanged. No byte grows to
-// more than six.
+// more than six. Returns whether bytes that are no UTF-8 were replaced.
 template <class Out>
-void writeXmlEscaped(Out&& out, std::string_view text, bool attribute) {
+bool writeXmlEscaped(Out&& out, std::string_view text, bool attribute) {
   size_t at = 0;
+  bool notUtf8 = false;
   while (at < text.size()) {
     XmlPiece p = nextXmlPiece(text, at, attribute);
     if (p.kept) out(text.substr(at, p.kept));
-    if (p.replaced == 0) return;
+    if (p.replaced == 0) break;
     out(p.with);
+    notUtf8 = notUtf8 || p.notUtf8;
     at += p.kept + p.replaced;
   }
+  return notUtf8;
 }
 
 inline void appendXmlEscaped(std::string& out, std::string_view text, bool attribute) {

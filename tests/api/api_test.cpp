@@ -51,6 +51,21 @@ TEST(Api, ConvertsInMemoryAsTheCommandLineDoes) {
   }
 }
 
+TEST(Api, SaysWhenTextThatIsNoUtf8WasReplaced) {
+  const std::string head = "4\t4\t\t\t\t\t\t\t\t\n";
+  const std::string tail = "\t\t\n9\tla4\t1\t1\t\t\t\t\t\t1\n";
+  std::string document;
+  // A title saved in Windows-1254, then the same title in UTF-8.
+  Result legacy = sorvik::convert(head + "60" + "\t\t\t\t\t\t\t\xDE" "ark\xFD" + tail, Options{}, document);
+  EXPECT_EQ(0, legacy.status);
+  EXPECT_TRUE(legacy.textReplaced);
+  document.clear();
+  Result utf8 = sorvik::convert(head + "60" + "\t\t\t\t\t\t\tŞarkı" + tail, Options{}, document);
+  EXPECT_EQ(0, utf8.status);
+  EXPECT_FALSE(utf8.textReplaced);
+  EXPECT_NE(std::string::npos, document.find("<work-title>Şarkı</work-title>"));
+}
+
 TEST(Api, ReportsAnErrorAsDataAndEndsTheDocumentWithIt) {
   std::string document;
   Result r = sorvik::convert(caseFile("diagnostics/error-report/in/song.sv2"),
