@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/codes.h"
 #include "driver/files.h"
 #include "sorvik/convert.h"
 
@@ -18,12 +19,6 @@ namespace sorvik {
 
 constexpr int64_t DIVISIONVALUE = 192;  // MusicXML divisions per quarter note
 constexpr int64_t SCALE = 1000000;      // fixed-point unit of time counts: one whole note
-
-// Codes of the lines that carry a note value: 1..13, 15..20, 22..32, 43..47.
-constexpr bool inNoteCodes(int64_t code) {
-  return (code >= 1 && code <= 13) || (code >= 15 && code <= 20) || (code >= 22 && code <= 32) ||
-         (code >= 43 && code <= 47);
-}
 
 enum TBEAM : uint8_t { NOBEAM, BEAMBEGIN, BEAMCONTINUE, BEAMEND };
 enum TSLUR : uint8_t { NOSLUR, STARTSLUR, STOPSLUR };

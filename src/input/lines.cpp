@@ -56,31 +56,31 @@ void changeBeatAfterHead(ConversionState& cs) {
 void processSongData(ConversionState& cs, const LineRecord& S) {
   std::string_view text = S.field(8);
   switch (cs.NOTECODE) {
-    case 50:
+    case code::MAKAM:
       cs.SONGKEY.assign(S.field(9));
       cs.SONGSUBTITLE.assign("Makam: ").append(text);
       changeBeatAfterHead(cs);
       break;
-    case 51:
+    case code::USUL:
       cs.SONGTYPE.assign("Usul: ").append(text);
       cs.NEWSONGTYPE = cs.SONGTYPE;
       cs.BEATS = STRINGTOINT(STRIP(S.field(3)));
       cs.BEATTYPE = STRINGTOINT(STRIP(S.field(4)));
       changeBeatAfterHead(cs);
       break;
-    case 52: cs.NOTETEMPO.assign(STRIP(S.field(5))); break;
-    case 56:
+    case code::TEMPO: cs.NOTETEMPO.assign(STRIP(S.field(5))); break;
+    case code::SONGTYPE:
       cs.SONGTYPE.assign(text);
       cs.BEATS = STRINGTOINT(STRIP(S.field(3)));
       cs.BEATTYPE = STRINGTOINT(STRIP(S.field(4)));
       changeBeatAfterHead(cs);
       break;
-    case 57:
+    case code::SUBTITLE:
       if (!cs.SONGSUBTITLE.empty()) cs.SONGSUBTITLE.append(" ");
       cs.SONGSUBTITLE.append(text);
       break;
-    case 58: cs.SONGCOMPOSER.assign("Beste: ").append(text); break;
-    case 59: cs.SONGTEXTWRITER.assign(text); break;
+    case code::COMPOSER: cs.SONGCOMPOSER.assign("Beste: ").append(text); break;
+    case code::LYRICIST: cs.SONGTEXTWRITER.assign(text); break;
   }
 }
 
@@ -109,15 +109,18 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
     cs.BEATTYPE = STRINGTOINT(STRIP(S.field(2)));
     return;
   }
-  cs.NOTECODE = S.codeBlank ? 9 : S.code;
+  cs.NOTECODE = S.codeBlank ? code::PLAIN : S.code;
   switch (cs.NOTECODE) {
-    case 0: return;
-    case 60:
+    case code::IGNORED: return;
+    case code::SONGNAME:
       // The song name line writes the document's head: once, before the music.
       ASSERTSORVIK(cs, !cs.MUSICXMLHEADERISWRITTEN, "Second song name line", cs.FILENAMEIN);
       processSongName(cs, S);
       return;
-    case 50: case 51: case 52: case 56: case 57: case 58: case 59: processSongData(cs, S); return;
+    case code::MAKAM: case code::USUL: case code::TEMPO: case code::SONGTYPE:
+    case code::SUBTITLE: case code::COMPOSER: case code::LYRICIST:
+      processSongData(cs, S);
+      return;
   }
   if (inNoteCodes(cs.NOTECODE)) {
     ASSERTSORVIK(cs, cs.MUSICXMLHEADERISWRITTEN, "Missing song name line", cs.FILENAMEIN);

@@ -130,13 +130,13 @@ void placeInMeasure(ConversionState& cs) {
 
 void slurAndTie(ConversionState& cs) {
   switch (cs.NOTELEGATO) {
-    case 95:
+    case legato::END:
       cs.SLUR = cs.INSLUR ? STOPSLUR : NOSLUR;
       cs.INSLUR = false;
       cs.TIE = cs.INTIE ? STOPTIE : NOTIE;
       cs.INTIE = false;
       break;
-    case 99:
+    case legato::SLUR:
       if (!cs.INSLUR) {
         cs.SLUR = STARTSLUR;
         cs.TIE = cs.INTIE ? STOPTIE : NOTIE;
@@ -149,7 +149,7 @@ void slurAndTie(ConversionState& cs) {
       }
       cs.INSLUR = true;
       break;
-    case 100:
+    case legato::TIE:
       if (!cs.INTIE) {
         cs.TIE = STARTTIE;
         cs.SLUR = cs.INSLUR ? STOPSLUR : NOSLUR;
@@ -169,11 +169,11 @@ void slurAndTie(ConversionState& cs) {
 
 void dynamicsBefore(ConversionState& cs) {
   switch (cs.NOTEBAS) {
-    case 2: MUSICXMLCRESCENDO(cs); break;
-    case 80: MUSICXMLDYNAMICS(cs, "pp"); break;
-    case 84: MUSICXMLDYNAMICS(cs, "p"); break;
-    case 108: MUSICXMLDYNAMICS(cs, "f"); break;
-    case 125: MUSICXMLDIMINUENDO(cs); break;
+    case dynamics::CRESCENDO: MUSICXMLCRESCENDO(cs); break;
+    case dynamics::PP: MUSICXMLDYNAMICS(cs, "pp"); break;
+    case dynamics::P: MUSICXMLDYNAMICS(cs, "p"); break;
+    case dynamics::F: MUSICXMLDYNAMICS(cs, "f"); break;
+    case dynamics::DIMINUENDO: MUSICXMLDIMINUENDO(cs); break;
   }
 }
 
@@ -193,8 +193,8 @@ void writeNote(ConversionState& cs, TBEAM BEAM) {
       std::string());
 
   const int64_t D = cs.NOTEDURATION;
-  const bool staccato = cs.NOTELEGATO == 50;
-  const bool fermata = cs.NOTELEGATO == 101;
+  const bool staccato = cs.NOTELEGATO == legato::STACCATO;
+  const bool fermata = cs.NOTELEGATO == legato::FERMATA;
   auto note = [&](int64_t length, int64_t duration, std::string_view text1, std::string_view text2, TTIE tie) {
     MUSICXMLNOTE(cs, cs.NOTEPITCH, duration, text1, text2, length, cs.NOTEDIVISION, cs.SLUR, tie, staccato, BEAM,
                  fermata, cs.NOTECODE, cs.NEWSONGTYPE);
@@ -228,8 +228,8 @@ void breakUnmeasured(ConversionState& cs) {
 
 void wedgeEnd(ConversionState& cs) {
   int64_t top = cs.NOTETOP;
-  if (top == 125) MUSICXMLCRESCENDODIMINUENDOEND(cs);
-  if (top == 2) MUSICXMLCRESCENDODIMINUENDOEND(cs);
+  if (top == dynamics::DIMINUENDO) MUSICXMLCRESCENDODIMINUENDOEND(cs);
+  if (top == dynamics::CRESCENDO) MUSICXMLCRESCENDODIMINUENDOEND(cs);
 }
 
 }  // namespace
@@ -237,7 +237,7 @@ void wedgeEnd(ConversionState& cs) {
 void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
   storeFields(cs, S);
   if (S.markerSign || containsAny(cs.NOTETEXT2, kCross)) {
-    if (!S.barlineSign && cs.NOTELEGATO == 100) {
+    if (!S.barlineSign && cs.NOTELEGATO == legato::TIE) {
       specialRest(cs);
     } else {
       markers(cs);
@@ -255,7 +255,7 @@ void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
       MUSICXMLCHANGETEMPO(cs, cs.NOTETEMPO, cs.BEATTYPE);
       cs.NOTETEMPOOLD = cs.NOTETEMPO;
     }
-    if (cs.NOTECODE == 8 || cs.NOTEDIVISION == 0 || cs.NOTELENGTH == 0) {
+    if (cs.NOTECODE == code::GRACE || cs.NOTEDIVISION == 0 || cs.NOTELENGTH == 0) {
       MUSICXMLGRACENOTE(cs, cs.NOTEPITCH);
     } else {
       writeNote(cs, BEAM);

@@ -25,7 +25,7 @@ int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S) {
 }
 
 void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S) {
-  if (S.leadingCode == 51 || S.leadingCode == 56) cs.TIMETICK = 0;
+  if (S.leadingCode == code::USUL || S.leadingCode == code::SONGTYPE) cs.TIMETICK = 0;
 }
 
 namespace {

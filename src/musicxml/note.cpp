@@ -54,7 +54,6 @@ void MUSICXMLTYPE(ConversionState& cs, const NoteType& type, bool CUE) {
   }
 }
 
-bool isMordentCode(int64_t code) { return (code >= 23 && code <= 29) || (code >= 43 && code <= 47); }
 
 // A words direction above the next note: the usul text or an arrow mark.
 void writeWords(ConversionState& cs, std::string_view text) {
@@ -95,10 +94,10 @@ void writeNotations(ConversionState& cs, TSLUR SLUR, TTIE TIE, bool STACCATO, bo
   if (SLUR == STARTSLUR) MUSICXMLSLURSTART(cs);
   if (SLUR == STOPSLUR) MUSICXMLSLURSTOP(cs);
   if (FERMAT) MUSICXMLFERMAT(cs);
-  if (CODE == 7) MUSICXMLTREMOLO(cs);
+  if (CODE == code::TREMOLO) MUSICXMLTREMOLO(cs);
   if (STACCATO) cs.DATAOUT.lines(kStaccato);
   if (isMordentCode(CODE)) cs.DATAOUT.lines(kMordent);
-  if (CODE == 12) cs.DATAOUT.lines(kTrill);
+  if (CODE == code::TRILL) cs.DATAOUT.lines(kTrill);
 }
 
 }  // namespace
@@ -106,7 +105,7 @@ void writeNotations(ConversionState& cs, TSLUR SLUR, TTIE TIE, bool STACCATO, bo
 void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATION, std::string_view NOTETEXT1,
                   std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
                   bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
-  const bool CUE = CODE == 1;
+  const bool CUE = CODE == code::CUE;
   const WrittenPitch pitch = WRITTENNOTEPITCH(cs, NOTE);
 
   if (!NEWSONGTYPE.empty()) {
