@@ -1,6 +1,5 @@
 #include "input/timing.h"
 
-#include <limits>
 
 #include "driver/diagnostics.h"
 #include "driver/text.h"
@@ -8,13 +7,6 @@
 
 namespace sorvik {
 
-int64_t clampTo64(__int128 v) {
-  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
-  return v > kMax ? kMax : v < kMin ? kMin : static_cast<int64_t>(v);
-}
-
-int64_t saturatingAdd64(int64_t a, int64_t b) { return clampTo64(static_cast<__int128>(a) + b); }
 
 int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S) {
   if (!S.cut) return 0;

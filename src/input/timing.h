@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "driver/arithmetic.h"
 #include "driver/state.h"
 
 namespace sorvik {
@@ -20,8 +21,5 @@ void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S);
 // to an opening position, reports overfull and incomplete measures.
 void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S);
 
-// 64-bit arithmetic that stays defined for absurd inputs.
-int64_t clampTo64(__int128 v);
-int64_t saturatingAdd64(int64_t a, int64_t b);
 
 }  // namespace sorvik

@@ -1,24 +1,14 @@
 #include "musicxml/measures.h"
 
-#include <limits>
 #include <string_view>
 
+#include "driver/arithmetic.h"
 #include "driver/diagnostics.h"
 #include "model/names.h"
 
 namespace sorvik {
 
 namespace {
-
-// Measure numbers only grow by positions of the input; kept within 64 bits
-// however absurd the positions are.
-int64_t saturatingAdd(int64_t a, int64_t b) {
-  int64_t r;
-  if (__builtin_add_overflow(a, b, &r)) {
-    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
-  }
-  return r;
-}
 
 constexpr std::string_view kRepeatBegin[] = {
     R"(    <barline location="left">)", R"(      <bar-style>heavy-light</bar-style>)",
@@ -71,7 +61,7 @@ void CHECKMEASURE(ConversionState& cs) {
     cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
   } else if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
     // The positions went back (a repeat written out, say): numbers go on rising.
-    cs.MEASURENUMBEROFFSET = saturatingAdd(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
+    cs.MEASURENUMBEROFFSET = saturatingAdd64(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
     cs.MEASURENUMBEROLD = cs.MEASURENUMBER;
     MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER + 1, cs.MEASURENUMBEROFFSET);
   }
@@ -79,7 +69,7 @@ void CHECKMEASURE(ConversionState& cs) {
 
 void MUSICXMLMEASURECHANGE(ConversionState& cs, int64_t MEASURENUMBER, int64_t MEASURENUMBEROFFSET) {
   MUSICXMLMEASUREEND(cs);
-  MUSICXMLMEASURE(cs, saturatingAdd(MEASURENUMBER, MEASURENUMBEROFFSET));
+  MUSICXMLMEASURE(cs, saturatingAdd64(MEASURENUMBER, MEASURENUMBEROFFSET));
 }
 
 void MUSICXMLMEASUREEND(ConversionState& cs) { cs.DATAOUT.line("</measure>"); }
