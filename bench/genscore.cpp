@@ -54,7 +54,9 @@ struct Random {
   int below(int n) { return static_cast<int>(next() % static_cast<uint64_t>(n)); }
   bool chance(int percent) { return below(100) < percent; }
   template <class T, size_t N>
-  const T& pick(const T (&items)[N]) { return items[below(static_cast<int>(N))]; }
+  const T& pick(const T (&items)[N]) {
+    return items[below(static_cast<int>(N))];
+  }
 };
 
 // ---------------------------------------------------------------- the music
@@ -69,25 +71,32 @@ struct Makam {
 
 const std::vector<Makam>& makams() {
   static const std::vector<Makam> all = {
-      {"Rast", "B4b1/F5#4",
+      {"Rast",
+       "B4b1/F5#4",
        {"sol4", "la4", "si4b1", "do5", "re5", "mi5", "fa5#4", "sol5", "la5"},
        {{2, "si4b2"}, {6, "fa5"}, {3, "do5#3"}, {6, "fa5#2"}}},
-      {"Uşşak", "B4b1",
+      {"Uşşak",
+       "B4b1",
        {"sol4", "la4", "si4b1", "do5", "re5", "mi5", "fa5", "sol5", "la5"},
        {{2, "si4b2"}, {2, "si4"}, {6, "fa5#4"}, {5, "mi5b1"}}},
-      {"Hicaz", "B4b4/C5#4",
+      {"Hicaz",
+       "B4b4/C5#4",
        {"sol4", "la4", "si4b4", "do5#4", "re5", "mi5", "fa5", "sol5", "la5"},
        {{2, "si4b5"}, {3, "do5"}, {5, "mi5b1"}, {4, "re5b3"}}},
-      {"Nihavend", "B4b5/E5b5",
+      {"Nihavend",
+       "B4b5/E5b5",
        {"sol4", "la4", "si4b5", "do5", "re5", "mi5b5", "fa5", "sol5", "la5"},
        {{6, "fa5#4"}, {5, "mi5"}, {2, "si4b6"}, {6, "fa5#6"}}},
-      {"Saba", "B4b1/D5b4",
+      {"Saba",
+       "B4b1/D5b4",
        {"sol4", "la4", "si4b1", "do5", "re5b4", "mi5", "fa5", "sol5", "la5"},
        {{4, "re5b7"}, {4, "re5"}, {6, "fa5#1"}, {2, "si4b8"}}},
-      {"Segah", "B4b1/E5b1/F5#4",
+      {"Segah",
+       "B4b1/E5b1/F5#4",
        {"sol4", "la4", "si4b1", "do5", "re5", "mi5b1", "fa5#4", "sol5", "la5"},
        {{5, "mi5"}, {6, "fa5#5"}, {6, "fa5#7"}, {2, "si4b3"}}},
-      {"Kürdi", "B4b4",
+      {"Kürdi",
+       "B4b4",
        {"sol4", "la4", "si4b4", "do5", "re5", "mi5", "fa5", "sol5", "la5"},
        {{2, "si4b1"}, {5, "mi5b4"}, {3, "do5#4"}, {2, "si4b4"}}},
   };
@@ -99,32 +108,29 @@ struct Usul {
   int beats, beatType;
 };
 const Usul kUsuls[] = {
-    {"Sofyan", 4, 4},      {"Düyek", 8, 8},      {"Aksak", 9, 8},
-    {"Semai", 3, 4},       {"Curcuna", 10, 8},   {"Türk aksağı", 5, 8},
-    {"Devr-i hindi", 7, 8}, {"Nim sofyan", 2, 4}, {"Yürük semai", 6, 8},
+    {"Sofyan", 4, 4},      {"Düyek", 8, 8},        {"Aksak", 9, 8},      {"Semai", 3, 4},       {"Curcuna", 10, 8},
+    {"Türk aksağı", 5, 8}, {"Devr-i hindi", 7, 8}, {"Nim sofyan", 2, 4}, {"Yürük semai", 6, 8},
 };
 // "Devr-i hindi" holds a "-": fine on a usul line (code 51 is no note line).
 
 const char* const kForms[] = {"Şarkı", "Türkü", "Saz semaisi", "İlahi", "Köçekçe"};
-const char* const kComposers[] = {"Hacı Arif Bey", "Dede Efendi", "Sadettin Kaynak",
-                                  "Şevki Bey", "Rahmi Bey", "Lemi Atlı", "Tanburi Cemil Bey"};
+const char* const kComposers[] = {"Hacı Arif Bey", "Dede Efendi", "Sadettin Kaynak",  "Şevki Bey",
+                                  "Rahmi Bey",     "Lemi Atlı",   "Tanburi Cemil Bey"};
 const char* const kLyricists[] = {"Nedim", "Yahya Kemal", "Fuzuli", "Baki", "Nef'i", "Şeyh Galib"};
-const char* const kTitleWords[] = {"Gönül", "Bahar", "Hicran", "Ayrılık", "Sabah", "Gül",
-                                   "Deniz", "Hasret", "Yâr", "Bülbül", "Mehtap", "Sevda"};
-const char* const kSyllables[] = {
-    "gö", "nül", "aş", "kı", "ya", "re", "sev", "dim", "se", "ni", "bu", "ge",
-    "ce", "ay", "dın", "hü", "zün", "bül", "bül", "gül", "şen", "ça", "ğır", "gel",
-    "me", "di", "yâr", "dil", "ber", "cân", "ı", "sı", "ra", "lar", "ka", "der",
-    "öm", "rüm", "sa", "bah", "ol", "du", "ney", "le", "yim", "hic", "ran", "göz"};
+const char* const kTitleWords[] = {"Gönül", "Bahar",  "Hicran", "Ayrılık", "Sabah",  "Gül",
+                                   "Deniz", "Hasret", "Yâr",    "Bülbül",  "Mehtap", "Sevda"};
+const char* const kSyllables[] = {"gö", "nül", "aş",  "kı",  "ya",  "re",  "sev", "dim", "se",  "ni",  "bu",  "ge",
+                                  "ce", "ay",  "dın", "hü",  "zün", "bül", "bül", "gül", "şen", "ça",  "ğır", "gel",
+                                  "me", "di",  "yâr", "dil", "ber", "cân", "ı",   "sı",  "ra",  "lar", "ka",  "der",
+                                  "öm", "rüm", "sa",  "bah", "ol",  "du",  "ney", "le",  "yim", "hic", "ran", "göz"};
 
 // A note value as it stands in fields 3 and 4, and its length in 48ths of a
 // whole note (every value below is a whole number of 48ths).
 struct Value {
   int length, division, units;
 };
-constexpr Value V1{1, 1, 48}, V2{1, 2, 24}, V34{3, 4, 36}, V4{1, 4, 12}, V38{3, 8, 18},
-    V8{1, 8, 6}, V316{3, 16, 9}, V16{1, 16, 3}, V12{1, 12, 4}, V24{1, 24, 2}, V58{5, 8, 30},
-    V516{5, 16, 15}, V916{9, 16, 27};
+constexpr Value V1{1, 1, 48}, V2{1, 2, 24}, V34{3, 4, 36}, V4{1, 4, 12}, V38{3, 8, 18}, V8{1, 8, 6}, V316{3, 16, 9},
+    V16{1, 16, 3}, V12{1, 12, 4}, V24{1, 24, 2}, V58{5, 8, 30}, V516{5, 16, 15}, V916{9, 16, 27};
 
 // One rhythm cell: a short figure of note values (a value marked rest is a
 // rest) that fills a whole number of eighths.
@@ -185,12 +191,10 @@ class Writer {
   Counts counts;
 
   // One line of ten fields.
-  void line(std::string_view code, std::string_view pitch, std::string_view length,
-            std::string_view division, std::string_view legato, std::string_view bas,
-            std::string_view top, std::string_view text1, std::string_view text2,
-            std::string_view time) {
-    const std::string_view fields[10] = {code, pitch, length, division, legato,
-                                         bas,  top,   text1,  text2,    time};
+  void line(std::string_view code, std::string_view pitch, std::string_view length, std::string_view division,
+            std::string_view legato, std::string_view bas, std::string_view top, std::string_view text1,
+            std::string_view text2, std::string_view time) {
+    const std::string_view fields[10] = {code, pitch, length, division, legato, bas, top, text1, text2, time};
     for (int i = 0; i < 10; ++i) {
       if (i) text += '\t';
       text += fields[i];
@@ -198,8 +202,8 @@ class Writer {
     text += eol_;
     ++counts.lines;
   }
-  void meta(int code, std::string_view f3, std::string_view f4, std::string_view f5,
-            std::string_view f8, std::string_view f9) {
+  void meta(int code, std::string_view f3, std::string_view f4, std::string_view f5, std::string_view f8,
+            std::string_view f9) {
     line(std::to_string(code), "", f3, f4, f5, "", "", f8, f9, "");
   }
 
@@ -328,8 +332,7 @@ class SongWriter {
       for (auto& it : cell.items) hasRest |= it.second;
       // A slur over a whole cell of two or more notes, unless a tie ends on
       // its first note.
-      const bool slurred = !tieNext_ && !hasRest && count >= 2 && !(last && lastCell) &&
-                           rnd_.chance(20);
+      const bool slurred = !tieNext_ && !hasRest && count >= 2 && !(last && lastCell) && rnd_.chance(20);
       for (size_t i = 0; i < count; ++i) {
         const Value v = cell.items[i].first;
         const bool rest = cell.items[i].second;
@@ -337,18 +340,16 @@ class SongWriter {
         const bool lastOfSong = last && lastInMeasure;
         const int startUnits = units;
         units += v.units;
-        const std::string pos = units == measureUnits_ ? position(m + 1, 0, measureUnits_)
-                                                       : position(m, units, measureUnits_);
+        const std::string pos =
+            units == measureUnits_ ? position(m + 1, 0, measureUnits_) : position(m, units, measureUnits_);
         if (rest) {
-          w_.line("9", "", std::to_string(v.length), std::to_string(v.division), "0", "0", "0",
-                  "", "", pos);
+          w_.line("9", "", std::to_string(v.length), std::to_string(v.division), "0", "0", "0", "", "", pos);
           ++w_.counts.rests;
           continue;
         }
         // A grace note now and then before a note of a quarter or longer.
         if (v.units >= 12 && !tieNext_ && !slurred && rnd_.chance(8)) {
-          w_.line("8", nextPitch(), "0", "0", "0", "0", "0", "", "",
-                  position(m, startUnits, measureUnits_));
+          w_.line("8", nextPitch(), "0", "0", "0", "0", "0", "", "", position(m, startUnits, measureUnits_));
           ++w_.counts.graces;
           ++w_.counts.notes;
         }
@@ -364,13 +365,14 @@ class SongWriter {
           pitch = nextPitch();
         }
         if (slurred) {
-          if (i == 0) legato = 99;
-          else sing = false;  // melisma: one syllable for the slurred notes
+          if (i == 0)
+            legato = 99;
+          else
+            sing = false;  // melisma: one syllable for the slurred notes
           if (i + 1 == count) legato = 95;
         }
         // A tie into the next note, often across the bar line.
-        if (legato == 0 && !lastOfSong && (tieOut || !lastInMeasure) &&
-            rnd_.chance(i + 1 == count ? 12 : 3)) {
+        if (legato == 0 && !lastOfSong && (tieOut || !lastInMeasure) && rnd_.chance(i + 1 == count ? 12 : 3)) {
           legato = 100;
           tieNext_ = true;
           tiePitch_ = pitch;
@@ -397,16 +399,15 @@ class SongWriter {
         }
         const std::string text1 = syllable(sing);
         const std::string text2 = secondVerse_ && !text1.empty() ? rnd_.pick(kSyllables) : "";
-        w_.line(code, pitch, std::to_string(v.length), std::to_string(v.division),
-                std::to_string(legato), std::to_string(bas), top, text1, text2, pos);
+        w_.line(code, pitch, std::to_string(v.length), std::to_string(v.division), std::to_string(legato),
+                std::to_string(bas), top, text1, text2, pos);
         ++w_.counts.notes;
       }
     }
   }
 };
 
-void header(Writer& w, Random& rnd, const Makam& makam, const Usul& usul, const std::string& title,
-            int tempo) {
+void header(Writer& w, Random& rnd, const Makam& makam, const Usul& usul, const std::string& title, int tempo) {
   const std::string beats = std::to_string(usul.beats), beatType = std::to_string(usul.beatType);
   w.line(beats, beatType, "", "", "", "", "", "", "", "");
   w.meta(50, "", "", "", makam.name, makam.key);
@@ -419,13 +420,10 @@ void header(Writer& w, Random& rnd, const Makam& makam, const Usul& usul, const 
 }
 
 std::string title(Random& rnd, const Makam& makam, uint64_t number) {
-  return std::string(makam.name) + " " + rnd.pick(kForms) + " " + rnd.pick(kTitleWords) + " " +
-         std::to_string(number);
+  return std::string(makam.name) + " " + rnd.pick(kForms) + " " + rnd.pick(kTitleWords) + " " + std::to_string(number);
 }
 
-int tempoFor(Random& rnd, const Usul& usul) {
-  return (usul.beatType == 8 ? 120 : 60) + 4 * rnd.below(15);
-}
+int tempoFor(Random& rnd, const Usul& usul) { return (usul.beatType == 8 ? 120 : 60) + 4 * rnd.below(15); }
 
 bool writeFile(const std::string& path, const std::string& text) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -442,9 +440,8 @@ bool writeFile(const std::string& path, const std::string& text) {
 }
 
 void report(const char* what, const Counts& c, uint64_t bytes) {
-  std::printf("%s: %" PRIu64 " songs, %" PRIu64 " notes (%" PRIu64 " grace), %" PRIu64
-              " rests, %" PRIu64 " markers, %" PRIu64 " measures, %" PRIu64 " lines, %" PRIu64
-              " bytes\n",
+  std::printf("%s: %" PRIu64 " songs, %" PRIu64 " notes (%" PRIu64 " grace), %" PRIu64 " rests, %" PRIu64
+              " markers, %" PRIu64 " measures, %" PRIu64 " lines, %" PRIu64 " bytes\n",
               what, c.songs, c.notes, c.graces, c.rests, c.markers, c.measures, c.lines, bytes);
 }
 

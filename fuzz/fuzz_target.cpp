@@ -36,8 +36,8 @@ std::string xmlProblem(const std::string& document) {
   std::string problem;
   ctxt->_private = &problem;
   ctxt->sax->serror = countError;
-  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, document.data(), static_cast<int>(document.size()), "document.xml",
-                                    nullptr, XML_PARSE_NONET | XML_PARSE_NOWARNING);
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, document.data(), static_cast<int>(document.size()), "document.xml", nullptr,
+                                    XML_PARSE_NONET | XML_PARSE_NOWARNING);
   if (!doc && problem.empty()) problem = "not parsed";
   if (!ctxt->wellFormed && problem.empty()) problem = "not well-formed";
   xmlFreeDoc(doc);
@@ -59,7 +59,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
       "<score-partwise version=\"3.0\"><work><work-title>";
   const std::string tail = "</work-title></work></score-partwise>\r\n";
   if (!xmlProblem(head + "Ali &amp; Veli &#231;" + tail).empty() || xmlProblem(head + "x&nbsp;y" + tail).empty() ||
-      xmlProblem(head + "\xDE" "ark\xFD" + tail).empty() || xmlProblem(head + "a]]>b" + tail).empty()) {
+      xmlProblem(head +
+                 "\xDE"
+                 "ark\xFD" +
+                 tail)
+          .empty() ||
+      xmlProblem(head + "a]]>b" + tail).empty()) {
     fprintf(stderr, "the well-formedness check does not tell good documents from bad ones\n");
     abort();
   }

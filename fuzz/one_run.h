@@ -37,10 +37,12 @@ namespace fs = std::filesystem;
 inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
   std::map<std::string, std::string> files;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator(); it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
     if (ec) break;
     if (it->is_symlink()) {  // its target, never what it leads to (a device, say)
-      files[fs::relative(it->path(), root).generic_string()] = std::string("-> ") + fs::read_symlink(it->path(), ec).string();
+      files[fs::relative(it->path(), root).generic_string()] =
+          std::string("-> ") + fs::read_symlink(it->path(), ec).string();
     } else if (it->is_regular_file()) {
       std::ifstream f(it->path(), std::ios::binary);
       std::ostringstream s;
@@ -111,8 +113,10 @@ inline std::string runOne(const uint8_t* data, size_t size, const fs::path& root
   for (const auto& [file, text] : before) {
     auto it = after.find(file);
     if (file == out) continue;
-    if (it == after.end()) broken = "removed " + file;
-    else if (it->second != text) broken = "changed " + file;
+    if (it == after.end())
+      broken = "removed " + file;
+    else if (it->second != text)
+      broken = "changed " + file;
     if (!broken.empty()) break;
   }
   for (const auto& [file, text] : after) {

@@ -75,15 +75,15 @@ struct Diagnostic {
 };
 
 struct Result {
-  int status = 0;        // 0 at the normal end; 1 after an error in the input or a failed read or write
-  std::string console;   // what the command-line tool prints, from the banner to "Lines: "
+  int status = 0;                       // 0 at the normal end; 1 after an error in the input or a failed read or write
+  std::string console;                  // what the command-line tool prints, from the banner to "Lines: "
   std::vector<Diagnostic> diagnostics;  // an error is always the last; at most one warning
-  std::string ioError;   // the failed read or write, as printed; empty when none
-  int64_t lines = 0;     // non-empty lines interpreted
-  int64_t notes = 0;     // notes written, grace notes included (rests are not notes)
-  uint64_t bytes = 0;    // bytes of the document
-  bool textReplaced = false;  // text bytes that are not UTF-8 were replaced by U+FFFD
-  bool copyInput = false;     // the error asks the tool to keep a copy of the input (all but one do)
+  std::string ioError;                  // the failed read or write, as printed; empty when none
+  int64_t lines = 0;                    // non-empty lines interpreted
+  int64_t notes = 0;                    // notes written, grace notes included (rests are not notes)
+  uint64_t bytes = 0;                   // bytes of the document
+  bool textReplaced = false;            // text bytes that are not UTF-8 were replaced by U+FFFD
+  bool copyInput = false;               // the error asks the tool to keep a copy of the input (all but one do)
 
   bool failed() const { return status != 0; }
   // An error in the input (not a failed read or write): the tool waits and keeps a copy.

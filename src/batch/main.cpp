@@ -92,18 +92,10 @@ int main(int argc, char** argv) {
     Outcome o = pool.take(i);
     ++totals.files;
     switch (o.status) {
-      case Status::Converted:
-        ++totals.converted;
-        break;
-      case Status::Warning:
-        ++totals.warnings;
-        break;
-      case Status::Error:
-        ++totals.errors;
-        break;
-      case Status::Unreadable:
-        ++totals.unreadable;
-        break;
+      case Status::Converted: ++totals.converted; break;
+      case Status::Warning: ++totals.warnings; break;
+      case Status::Error: ++totals.errors; break;
+      case Status::Unreadable: ++totals.unreadable; break;
     }
     if (listFailures && (o.status == Status::Error || o.status == Status::Unreadable)) {
       failures.push_back(failureLine(files[i].path, o));

@@ -11,10 +11,10 @@ enum class Status { Converted, Warning, Error, Unreadable };
 
 struct Outcome {
   Status status = Status::Converted;
-  int64_t line = -1;      // the line of the message; -1 when it names none
-  std::string message;    // the error or warning line's text, or the failed read or write
-  std::string output;     // the document written; empty when none was kept
-  bool counted = false;   // converted to the end: notes and bytes are known
+  int64_t line = -1;     // the line of the message; -1 when it names none
+  std::string message;   // the error or warning line's text, or the failed read or write
+  std::string output;    // the document written; empty when none was kept
+  bool counted = false;  // converted to the end: notes and bytes are known
   int64_t notes = 0;
   uint64_t bytes = 0;
   double milliseconds = 0;

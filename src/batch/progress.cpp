@@ -65,8 +65,9 @@ std::string summaryLine(const Totals& t, size_t total, double seconds, bool inte
                         const std::string& reportFile) {
   char time[32];
   std::snprintf(time, sizeof time, "%.1f", seconds);
-  std::string line = interrupted ? "Interrupted after " + std::to_string(t.files) + " of " + count(total, "file", "files")
-                                 : count(t.files, "file", "files");
+  std::string line = interrupted
+                         ? "Interrupted after " + std::to_string(t.files) + " of " + count(total, "file", "files")
+                         : count(t.files, "file", "files");
   line += std::string(" in ") + time + " s: " + std::to_string(t.converted) + " converted, " +
           std::to_string(t.warnings) + " with a warning, " + std::to_string(t.errors) + " with an error";
   if (t.unreadable > 0) line += ", " + std::to_string(t.unreadable) + " unreadable";

@@ -9,14 +9,10 @@ namespace sorvik::batch {
 
 std::string_view statusName(Status status) {
   switch (status) {
-    case Status::Converted:
-      return "converted";
-    case Status::Warning:
-      return "warning";
-    case Status::Error:
-      return "error";
-    case Status::Unreadable:
-      return "unreadable";
+    case Status::Converted: return "converted";
+    case Status::Warning: return "warning";
+    case Status::Error: return "error";
+    case Status::Unreadable: return "unreadable";
   }
   return "error";
 }

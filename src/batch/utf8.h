@@ -18,7 +18,7 @@ class Utf8Check {
 
  private:
   bool valid_ = true;
-  int pending_ = 0;  // continuation bytes still wanted
+  int pending_ = 0;                         // continuation bytes still wanted
   unsigned char low_ = 0x80, high_ = 0xBF;  // the range of the next continuation byte
 };
 

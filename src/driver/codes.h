@@ -9,13 +9,13 @@ namespace sorvik {
 // Line codes.
 namespace code {
 constexpr int64_t IGNORED = 0;
-constexpr int64_t CUE = 1;      // a cue-size note
+constexpr int64_t CUE = 1;  // a cue-size note
 constexpr int64_t TREMOLO = 7;
 constexpr int64_t GRACE = 8;
-constexpr int64_t PLAIN = 9;    // a note; also what an empty code field means
+constexpr int64_t PLAIN = 9;  // a note; also what an empty code field means
 constexpr int64_t TRILL = 12;
-constexpr int64_t MAKAM = 50;   // the makam's name and key
-constexpr int64_t USUL = 51;    // the usul's name and meter
+constexpr int64_t MAKAM = 50;  // the makam's name and key
+constexpr int64_t USUL = 51;   // the usul's name and meter
 constexpr int64_t TEMPO = 52;
 constexpr int64_t SONGTYPE = 56;  // a song form and its meter
 constexpr int64_t SUBTITLE = 57;
@@ -34,9 +34,9 @@ constexpr bool isMordentCode(int64_t c) { return (c >= 23 && c <= 29) || (c >= 4
 // Legato values.
 namespace legato {
 constexpr int64_t STACCATO = 50;
-constexpr int64_t END = 95;    // ends an open slur or tie
+constexpr int64_t END = 95;  // ends an open slur or tie
 constexpr int64_t SLUR = 99;
-constexpr int64_t TIE = 100;   // on a marker line without a barline sign: a rest
+constexpr int64_t TIE = 100;  // on a marker line without a barline sign: a rest
 constexpr int64_t FERMATA = 101;
 }  // namespace legato
 

@@ -21,8 +21,7 @@ void STOPSORVIK(ConversionState& cs, std::string_view S, const std::string& FILE
 void PRINTWARNING(ConversionState& cs, std::string_view S) {
   cs.WARNING = true;
   cs.DIAGNOSTICS.push_back({DiagnosticKind::Warning, cs.LINENUMBER, std::string(S)});
-  *cs.CONSOLE << "Warning in Line " << lineNumberText(cs.LINENUMBER) << ": " << S << ": " << cs.FILENAMEIN
-              << '\n';
+  *cs.CONSOLE << "Warning in Line " << lineNumberText(cs.LINENUMBER) << ": " << S << ": " << cs.FILENAMEIN << '\n';
 }
 
 }  // namespace sorvik

@@ -96,7 +96,8 @@ class LineWriter {
   static constexpr size_t bound(char) { return 1; }
   static size_t bound(XmlText t) { return 6 * t.text.size(); }  // "&quot;" is the longest escape
   static size_t bound(XmlAttribute t) { return 6 * t.text.size(); }
-  template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
+  template <class I,
+            std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   static constexpr size_t bound(I) {
     return 20;
   }
@@ -125,7 +126,8 @@ class LineWriter {
   }
   char* append(char* at, XmlText t);
   char* append(char* at, XmlAttribute t);
-  template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
+  template <class I,
+            std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   static char* append(char* at, I n) {
     return appendNumber(at, static_cast<int64_t>(n));
   }
@@ -149,7 +151,8 @@ class LineWriter {
   void put(char c) { put(std::string_view(&c, 1)); }
   void put(XmlText t);
   void put(XmlAttribute t);
-  template <class I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
+  template <class I,
+            std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   void put(I n) {
     char digits[24];
     put(std::string_view(digits, static_cast<size_t>(appendNumber(digits, static_cast<int64_t>(n)) - digits)));

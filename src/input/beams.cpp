@@ -57,8 +57,9 @@ void quarterIndex(ConversionState& cs) {
   if (cs.NOTETIME.empty()) return;
   __int128 q = cs.NOTETIMESCALED;
   if (cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0 && cs.BEATS > 0) {
-    q = q + 10 - divide(static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE,
-                        static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
+    q = q + 10 -
+        divide(static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE,
+               static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
   } else {
     q = q - 10;
   }
@@ -114,8 +115,8 @@ void HANDONBEAMGROUP(ConversionState& cs) {
 void HANDLEGROUPEND(ConversionState& cs) {
   cs.NEXTLINE.clear();
   if (cs.S.empty()) return;
-  bool mayBeginGroup = timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() &&
-                       cs.NOTELENGTH > 0 && isShort(cs);
+  bool mayBeginGroup =
+      timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() && cs.NOTELENGTH > 0 && isShort(cs);
   if (mayBeginGroup) {
     CHECKTIMEVALUES(cs, cs.S);
     std::swap(cs.NEXTLINE, cs.S);

@@ -17,11 +17,25 @@ namespace {
 // handles are accepted and ignored.
 bool isAcceptedCode(int64_t code) {
   switch (code) {
-    case 1: case 4: case 7: case 8: case 10: case 11: case 12: case 14: case 15: case 16: case 21: case 23:
-    case 24: case 28: case 32: case 35: case 62: case 63:
-      return true;
-    default:
-      return code >= 50 && code <= 60;
+    case 1:
+    case 4:
+    case 7:
+    case 8:
+    case 10:
+    case 11:
+    case 12:
+    case 14:
+    case 15:
+    case 16:
+    case 21:
+    case 23:
+    case 24:
+    case 28:
+    case 32:
+    case 35:
+    case 62:
+    case 63: return true;
+    default: return code >= 50 && code <= 60;
   }
 }
 
@@ -89,8 +103,8 @@ void processSongData(ConversionState& cs, const LineRecord& S) {
 void processSongName(ConversionState& cs, const LineRecord& S) {
   cs.MIDIINSTRUMENT = cs.OPTIONS.instrument;
   cs.SONGNAME.assign(S.field(8));
-  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE,
-                 cs.MIDIINSTRUMENT, cs.FILENAMEOUT);
+  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE, cs.MIDIINSTRUMENT,
+                 cs.FILENAMEOUT);
   MUSICXMLCHANGEBEAT(cs, cs.BEATS, cs.BEATTYPE);
   MUSICXMLSONGKEY(cs, cs.SONGKEY);
   cs.MUSICXMLHEADERISWRITTEN = true;
@@ -117,10 +131,13 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
       ASSERTSORVIK(cs, !cs.MUSICXMLHEADERISWRITTEN, "Second song name line", cs.FILENAMEIN);
       processSongName(cs, S);
       return;
-    case code::MAKAM: case code::USUL: case code::TEMPO: case code::SONGTYPE:
-    case code::SUBTITLE: case code::COMPOSER: case code::LYRICIST:
-      processSongData(cs, S);
-      return;
+    case code::MAKAM:
+    case code::USUL:
+    case code::TEMPO:
+    case code::SONGTYPE:
+    case code::SUBTITLE:
+    case code::COMPOSER:
+    case code::LYRICIST: processSongData(cs, S); return;
   }
   if (inNoteCodes(cs.NOTECODE)) {
     ASSERTSORVIK(cs, cs.MUSICXMLHEADERISWRITTEN, "Missing song name line", cs.FILENAMEIN);

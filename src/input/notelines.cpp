@@ -49,8 +49,9 @@ void storeFields(ConversionState& cs, const LineRecord& S) {
 // A rest must have a positive length that is a whole number of divisions.
 void checkRest(ConversionState& cs) {
   ASSERTSORVIK(cs, cs.NOTEDIVISION > 0, "Pause division not greater than 0", cs.FILENAMEIN);
-  ASSERTSORVIK(cs, cs.NOTELENGTH > 0 && (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
-               [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, cs.NOTELENGTH > 0 && (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
+      [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
 }
 
 void writeRest(ConversionState& cs) {
@@ -161,9 +162,7 @@ void slurAndTie(ConversionState& cs) {
       }
       cs.INTIE = true;
       break;
-    default:
-      cs.SLUR = NOSLUR;
-      cs.TIE = NOTIE;
+    default: cs.SLUR = NOSLUR; cs.TIE = NOTIE;
   }
 }
 
@@ -183,13 +182,16 @@ bool allowedLength(int64_t L) { return (L >= 1 && L <= 10) || L == 12 || L == 14
 // notes (4+1, 8+1, 8+2), the lyrics on the first.
 void writeNote(ConversionState& cs, TBEAM BEAM) {
   ASSERTSORVIK(cs, cs.NOTEDIVISION > 0, "Note division not greater than 0", cs.FILENAMEIN);
-  ASSERTSORVIK(cs, (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
-               [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
+      [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
   cs.NOTEDURATION = noteDuration(cs.NOTELENGTH, cs.NOTEDIVISION);
   ++cs.NOTECOUNT;
   ASSERTSORVIK(
       cs, allowedLength(cs.NOTELENGTH),
-      [&] { return "Not allowed NoteDuration= " + std::to_string(cs.NOTELENGTH) + "/" + std::to_string(cs.NOTEDIVISION); },
+      [&] {
+        return "Not allowed NoteDuration= " + std::to_string(cs.NOTELENGTH) + "/" + std::to_string(cs.NOTEDIVISION);
+      },
       std::string());
 
   const int64_t D = cs.NOTEDURATION;

@@ -1,12 +1,10 @@
 #include "input/timing.h"
 
-
 #include "driver/diagnostics.h"
 #include "driver/text.h"
 #include "input/fields.h"
 
 namespace sorvik {
-
 
 int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S) {
   if (!S.cut) return 0;
@@ -58,9 +56,7 @@ void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S) {
   auto overfull = [&] {
     return "Measure overfull: " + formatG15(cs.TIMEREALFROMLINE) + " - " + formatG15(cs.TIMEREAL);
   };
-  auto notFull = [&] {
-    return "Measure not full: " + formatG15(cs.TIMEREAL) + " - " + formatG15(cs.TIMEREALFROMLINE);
-  };
+  auto notFull = [&] { return "Measure not full: " + formatG15(cs.TIMEREAL) + " - " + formatG15(cs.TIMEREALFROMLINE); };
   if (cs.OPTIONS.strictBars) {
     ASSERTSORVIK(cs, cs.TIMEREALFROMLINE + 0.001 > cs.TIMEREAL, overfull, cs.FILENAMEIN);
     ASSERTSORVIK(cs, cs.TIMEREALFROMLINE - 0.001 < cs.TIMEREAL, notFull, cs.FILENAMEIN);

@@ -21,5 +21,4 @@ void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S);
 // to an opening position, reports overfull and incomplete measures.
 void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S);
 
-
 }  // namespace sorvik

@@ -45,9 +45,9 @@ NoteType NOTETYPE(ConversionState& cs, int64_t L, int64_t D) {
     D /= 2;
   }
   if (type.triplet) --N;
-  ASSERTSORVIK(cs, N >= 1 && N <= 11,
-               [&] { return "Note type not allowed: " + std::to_string(L) + "/" + std::to_string(D); },
-               cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, N >= 1 && N <= 11, [&] { return "Note type not allowed: " + std::to_string(L) + "/" + std::to_string(D); },
+      cs.FILENAMEIN);
   type.number = N;
   const int64_t pointCase = ((L - D) * 4) / D;
   type.dots = pointCase == 2 ? 1 : pointCase == 3 ? 2 : 0;

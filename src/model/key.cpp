@@ -12,8 +12,9 @@ KeyEntry READKEYENTRY(ConversionState& cs, std::string_view entry) {
   char side = entry[entry.size() - 2];
   char last = entry.back();
   int commas = last >= '1' && last <= '8' ? last - '0' : 0;
-  ASSERTSORVIK(cs, commas > 0 && (side == 'b' || side == '#'),
-               [&] { return "No accidental for: " + std::string(entry); }, cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, commas > 0 && (side == 'b' || side == '#'), [&] { return "No accidental for: " + std::string(entry); },
+      cs.FILENAMEIN);
   KeyEntry e;
   e.letter = entry.substr(0, 1);
   e.octave = entry.substr(1, 1);
@@ -24,8 +25,8 @@ KeyEntry READKEYENTRY(ConversionState& cs, std::string_view entry) {
 
 void ENTERKEYENTRY(ConversionState& cs, const KeyEntry& entry) {
   char step = entry.letter[0];
-  ASSERTSORVIK(cs, step >= 'A' && step <= 'G',
-               [&] { return "Illegal Key pitch: " + std::string(entry.letter); }, cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, step >= 'A' && step <= 'G', [&] { return "Illegal Key pitch: " + std::string(entry.letter); }, cs.FILENAMEIN);
   for (TOLDKEY* key : {&cs.PREDEFINEDOLDKEY, &cs.CURRENTOLDKEY}) {
     key->add(step);
     key->accidental(step) = entry.accidental;

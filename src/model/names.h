@@ -16,12 +16,13 @@ constexpr char DOREMILETTERS[7] = {'C', 'D', 'E', 'F', 'G', 'A', 'B'};
 constexpr int64_t NOTESTEPS[7] = {9, 11, 0, 2, 4, 5, 7};
 
 // Accidental name by comma count 1..8 (index 0 unused), for notes and keys.
-constexpr std::string_view FLATACCIDENTALS[9] = {
-    "", "quarter-flat", "quarter-flat", "slash-flat", "slash-flat", "flat", "flat", "double-slash-flat",
-    "double-slash-flat"};
+constexpr std::string_view FLATACCIDENTALS[9] = {"",           "quarter-flat",      "quarter-flat",
+                                                 "slash-flat", "slash-flat",        "flat",
+                                                 "flat",       "double-slash-flat", "double-slash-flat"};
 constexpr std::string_view SHARPACCIDENTALS[9] = {
-    "", "quarter-sharp", "quarter-sharp", "sharp", "sharp", "slash-quarter-sharp", "slash-quarter-sharp",
-    "slash-sharp", "slash-sharp"};
+    "",           "quarter-sharp",       "quarter-sharp",       "sharp",
+    "sharp",      "slash-quarter-sharp", "slash-quarter-sharp", "slash-sharp",
+    "slash-sharp"};
 
 // key-alter by comma count: grouped 1-3, 4-6, 7-8.
 constexpr std::string_view KEYFLATALTERS[9] = {"", "-0.5", "-0.5", "-0.5", "-1", "-1", "-1", "-1.5", "-1.5"};
@@ -36,9 +37,13 @@ constexpr std::string_view PRINTSHARPALTERS[9] = {"", "0.5", "0.5", "0.5", "1", 
 struct GracePrintAlter {
   std::string_view accidental, alter;
 };
-constexpr GracePrintAlter GRACEPRINTALTERS[] = {
-    {"", "0"},           {"sharp", "1"},          {"flat", "-1"},        {"quarter-flat", "-0.5"},
-    {"quarter-sharp", "0.5"}, {"slash-sharp", "1.2"}, {"slash-flat", "-1.2"}};
+constexpr GracePrintAlter GRACEPRINTALTERS[] = {{"", "0"},
+                                                {"sharp", "1"},
+                                                {"flat", "-1"},
+                                                {"quarter-flat", "-0.5"},
+                                                {"quarter-sharp", "0.5"},
+                                                {"slash-sharp", "1.2"},
+                                                {"slash-flat", "-1.2"}};
 
 // Note type names by type number 1 (maxima) to 11 (128th).
 constexpr std::string_view NOTETYPENAMES[12] = {"",        "maxima", "long", "breve", "whole", "half",
@@ -49,7 +54,7 @@ struct BeatUnit {
   int64_t beatType;
   std::string_view name;
 };
-constexpr BeatUnit BEATUNITS[] = {{0, "quarter"}, {1, "whole"},  {2, "half"},  {4, "quarter"}, {8, "eighth"},
+constexpr BeatUnit BEATUNITS[] = {{0, "quarter"}, {1, "whole"}, {2, "half"},  {4, "quarter"}, {8, "eighth"},
                                   {16, "16th"},   {32, "32nd"}, {64, "64th"}, {128, "128th"}};
 
 }  // namespace sorvik

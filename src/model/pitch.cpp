@@ -55,7 +55,8 @@ size_t memoHome(uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A
 uint64_t memoKey(std::string_view token, bool grace) {
   if (token.empty() || token.size() > 7) return 0;
   uint64_t key = token.size() | (grace ? 8u : 0u);
-  for (size_t i = 0; i < token.size(); ++i) key |= static_cast<uint64_t>(static_cast<unsigned char>(token[i])) << (8 * (i + 1));
+  for (size_t i = 0; i < token.size(); ++i)
+    key |= static_cast<uint64_t>(static_cast<unsigned char>(token[i])) << (8 * (i + 1));
   return key;
 }
 
@@ -91,8 +92,8 @@ Pitch readPitch(ConversionState& cs, std::string_view token, bool grace) {
   ASSERTSORVIK(cs, !token.empty(), "Missing note", cs.FILENAMEIN);
   size_t at = 0;
   while (at + 1 < token.size() && !isDigit(token[at])) ++at;
-  ASSERTSORVIK(cs, isDigit(token[at]), [&] { return "Wrong note format: \"" + std::string(token) + "\""; },
-               cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, isDigit(token[at]), [&] { return "Wrong note format: \"" + std::string(token) + "\""; }, cs.FILENAMEIN);
   Pitch p;
   p.octave = token[at];
   std::string& r = p.reduced;
@@ -120,16 +121,19 @@ Pitch readPitch(ConversionState& cs, std::string_view token, bool grace) {
     p.step = DOREMILETTERS[i];
     if (r.size() == name.size() + 2) {
       char sign = r[name.size()];
-      ASSERTSORVIK(cs, sign == '#' || sign == 'b', [&] { return "Wrong format of note: " + r; }, cs.FILENAMEIN);
+      ASSERTSORVIK(
+          cs, sign == '#' || sign == 'b', [&] { return "Wrong format of note: " + r; }, cs.FILENAMEIN);
       int64_t by = static_cast<unsigned char>(r.back()) - 48;
       value += sign == 'b' ? -by : by;
     }
   }
   if (grace) {
-    ASSERTSORVIK(cs, value != kNoName,
-                 [&] { return "Did not find grace note value \"" + r + "\" in list of 53 notes"; }, cs.FILENAMEIN);
+    ASSERTSORVIK(
+        cs, value != kNoName, [&] { return "Did not find grace note value \"" + r + "\" in list of 53 notes"; },
+        cs.FILENAMEIN);
   } else {
-    ASSERTSORVIK(cs, value != kNoName, [&] { return "Undefined note level: " + r; }, cs.FILENAMEIN);
+    ASSERTSORVIK(
+        cs, value != kNoName, [&] { return "Undefined note level: " + r; }, cs.FILENAMEIN);
   }
   p.commas = value;
   p.accidental = accidentalOf(p.reduced, p.accidentalValid);
@@ -155,8 +159,8 @@ std::string ALTERTEXT(const Pitch& pitch, bool grace) { return formatAlter(pitch
 std::string_view GETNOTEACCIDENTAL(ConversionState& cs, std::string_view reduced) {
   bool valid;
   std::string_view result = accidentalOf(reduced, valid);
-  ASSERTSORVIK(cs, valid, [&] { return "No adequate accidental for note: " + std::string(reduced); },
-               cs.FILENAMEIN);
+  ASSERTSORVIK(
+      cs, valid, [&] { return "No adequate accidental for note: " + std::string(reduced); }, cs.FILENAMEIN);
   return result;
 }
 

@@ -10,41 +10,40 @@ namespace sorvik {
 
 namespace {
 
-constexpr std::string_view kRepeatBegin[] = {
-    R"(    <barline location="left">)", R"(      <bar-style>heavy-light</bar-style>)",
-    R"(        <repeat direction="forward"/>)", R"(        </barline>)"};
-constexpr std::string_view kRepeatEnd[] = {
-    R"(    <barline location="right">)", R"(      <bar-style>light-heavy</bar-style>)",
-    R"(        <repeat direction="backward"/>)", R"(        </barline>)"};
+constexpr std::string_view kRepeatBegin[] = {R"(    <barline location="left">)",
+                                             R"(      <bar-style>heavy-light</bar-style>)",
+                                             R"(        <repeat direction="forward"/>)", R"(        </barline>)"};
+constexpr std::string_view kRepeatEnd[] = {R"(    <barline location="right">)",
+                                           R"(      <bar-style>light-heavy</bar-style>)",
+                                           R"(        <repeat direction="backward"/>)", R"(        </barline>)"};
 constexpr std::string_view kSegno[] = {
-    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <segno/>)",
-    R"(        </direction-type>)", R"(        <sound segno="segno"/>)", R"(        </direction>)"};
-constexpr std::string_view kToSegno[] = {
-    R"(     <direction placement="above">)", R"(      <direction-type>)", R"(        <words>D.S.</words>)",
-    R"(        </direction-type>)", R"(        <sound dalsegno="segno"/>)", R"(        </direction>)"};
-constexpr std::string_view kSegnoReturn[] = {
-    R"(     <direction placement="below">)", R"(      <direction-type>)", R"(        <words>[SON]</words>)",
-    R"(        </direction-type>)", R"(        </direction>)"};
-constexpr std::string_view kCrescendo[] = {
-    R"(    <direction placement="above">)", R"(      <direction-type>)",
-    R"(        <wedge type="crescendo" number="1"/>)", R"(        </direction-type>)", R"(      </direction>)"};
-constexpr std::string_view kDiminuendo[] = {
-    R"(      <direction placement="above">)", R"(      <direction-type>)",
-    R"(        <wedge type="diminuendo" number="1"/>)", R"(        </direction-type>)", R"(      </direction>)"};
-constexpr std::string_view kWedgeEnd[] = {
-    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <wedge type="stop" number="1"/>)",
-    R"(        </direction-type>)", R"(      </direction>)"};
-constexpr std::string_view kDynamicsOpen[] = {
-    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <dynamics>)"};
-constexpr std::string_view kDynamicsClose[] = {
-    R"(          </dynamics>)", R"(        </direction-type>)", R"(      <sound dynamics="140.00"/>)",
-    R"(      </direction>)"};
-constexpr std::string_view kTimeOpen[] = {
-    R"(    <attributes>)", R"(      <divisions>192</divisions>)", R"(      <time>)"};
+    R"(    <direction placement="above">)", R"(      <direction-type>)",         R"(        <segno/>)",
+    R"(        </direction-type>)",         R"(        <sound segno="segno"/>)", R"(        </direction>)"};
+constexpr std::string_view kToSegno[] = {R"(     <direction placement="above">)", R"(      <direction-type>)",
+                                         R"(        <words>D.S.</words>)",        R"(        </direction-type>)",
+                                         R"(        <sound dalsegno="segno"/>)",  R"(        </direction>)"};
+constexpr std::string_view kSegnoReturn[] = {R"(     <direction placement="below">)", R"(      <direction-type>)",
+                                             R"(        <words>[SON]</words>)", R"(        </direction-type>)",
+                                             R"(        </direction>)"};
+constexpr std::string_view kCrescendo[] = {R"(    <direction placement="above">)", R"(      <direction-type>)",
+                                           R"(        <wedge type="crescendo" number="1"/>)",
+                                           R"(        </direction-type>)", R"(      </direction>)"};
+constexpr std::string_view kDiminuendo[] = {R"(      <direction placement="above">)", R"(      <direction-type>)",
+                                            R"(        <wedge type="diminuendo" number="1"/>)",
+                                            R"(        </direction-type>)", R"(      </direction>)"};
+constexpr std::string_view kWedgeEnd[] = {R"(    <direction placement="above">)", R"(      <direction-type>)",
+                                          R"(        <wedge type="stop" number="1"/>)", R"(        </direction-type>)",
+                                          R"(      </direction>)"};
+constexpr std::string_view kDynamicsOpen[] = {R"(    <direction placement="above">)", R"(      <direction-type>)",
+                                              R"(        <dynamics>)"};
+constexpr std::string_view kDynamicsClose[] = {R"(          </dynamics>)", R"(        </direction-type>)",
+                                               R"(      <sound dynamics="140.00"/>)", R"(      </direction>)"};
+constexpr std::string_view kTimeOpen[] = {R"(    <attributes>)", R"(      <divisions>192</divisions>)",
+                                          R"(      <time>)"};
 constexpr std::string_view kSenzaMisura[] = {R"(      <senza-misura/>)", R"(      </time>)", R"(      </attributes>)"};
 constexpr std::string_view kTimeClose[] = {R"(      </time>)", R"(      </attributes>)"};
-constexpr std::string_view kMetronomeOpen[] = {
-    R"(    <direction placement="above">)", R"(      <direction-type>)", R"(        <metronome parentheses="no">)"};
+constexpr std::string_view kMetronomeOpen[] = {R"(    <direction placement="above">)", R"(      <direction-type>)",
+                                               R"(        <metronome parentheses="no">)"};
 constexpr std::string_view kMetronomeClose[] = {R"(          </metronome>)", R"(        </direction-type>)"};
 
 void writeBarlineEnding(ConversionState& cs, int64_t I, std::string_view type) {
@@ -115,8 +114,7 @@ void MUSICXMLCHANGETEMPO(ConversionState& cs, const std::string& TEMPO, int64_t 
     if (b.beatType == BEATTYPE) unit = b.name;
   }
   ASSERTSORVIK(
-      cs, !unit.empty(),
-      [&] { return "BeatType " + std::to_string(BEATTYPE) + " is not in 0,1,2,4,8,16,32,64,128"; },
+      cs, !unit.empty(), [&] { return "BeatType " + std::to_string(BEATTYPE) + " is not in 0,1,2,4,8,16,32,64,128"; },
       cs.FILENAMEIN);
   cs.DATAOUT.line("          <beat-unit>", unit, "</beat-unit>");
   cs.DATAOUT.line("          <per-minute>", XmlText{TEMPO}, "</per-minute>");

@@ -15,29 +15,28 @@ constexpr std::string_view kBeamBegin = R"(    <beam number="1">begin</beam>)";
 constexpr std::string_view kBeamContinue = R"(    <beam number="1">continue</beam>)";
 constexpr std::string_view kBeamEnd = R"(    <beam number="1">end</beam>)";
 
-constexpr std::string_view kGraceSlurStop[] = {
-    R"(    <notations>)", R"(      <slur type="stop" number="2"/>)", R"(    </notations>)"};
-constexpr std::string_view kTiedStart[] = {
-    R"(        <notations>)", R"(          <tied type="start"/>)", R"(          </notations>)"};
-constexpr std::string_view kTiedStop[] = {
-    R"(        <notations>)", R"(          <tied type="stop"/>)", R"(          </notations>)"};
-constexpr std::string_view kSlurStart[] = {
-    R"(        <notations>)", R"(          <slur type="start" number="1"/>)", R"(          </notations>)"};
-constexpr std::string_view kSlurStop[] = {
-    R"(        <notations>)", R"(          <slur type="stop" number="1"/>)", R"(          </notations>)"};
-constexpr std::string_view kFermata[] = {
-    R"(        <notations>)", R"(          <fermata type="upright"/>)", R"(          </notations>)"};
-constexpr std::string_view kTremolo[] = {
-    R"(        <notations>)", R"(        <ornaments>)", R"(          <tremolo>1</tremolo>)",
-    R"(          </ornaments>)", R"(          </notations>)"};
-constexpr std::string_view kStaccato[] = {
-    R"(    <notations>)", R"(      <articulations>)", R"(        <staccato/>)", R"(        </articulations>)",
-    R"(    </notations>)"};
-constexpr std::string_view kMordent[] = {
-    R"(    <notations>)", R"(      <ornaments><mordent/></ornaments>)", R"(    </notations>)"};
-constexpr std::string_view kTrill[] = {
-    R"(    <notations>)", R"(      <ornaments>)", R"(        <trill-mark default-y="39"/>)", R"(      </ornaments>)",
-    R"(    </notations>)"};
+constexpr std::string_view kGraceSlurStop[] = {R"(    <notations>)", R"(      <slur type="stop" number="2"/>)",
+                                               R"(    </notations>)"};
+constexpr std::string_view kTiedStart[] = {R"(        <notations>)", R"(          <tied type="start"/>)",
+                                           R"(          </notations>)"};
+constexpr std::string_view kTiedStop[] = {R"(        <notations>)", R"(          <tied type="stop"/>)",
+                                          R"(          </notations>)"};
+constexpr std::string_view kSlurStart[] = {R"(        <notations>)", R"(          <slur type="start" number="1"/>)",
+                                           R"(          </notations>)"};
+constexpr std::string_view kSlurStop[] = {R"(        <notations>)", R"(          <slur type="stop" number="1"/>)",
+                                          R"(          </notations>)"};
+constexpr std::string_view kFermata[] = {R"(        <notations>)", R"(          <fermata type="upright"/>)",
+                                         R"(          </notations>)"};
+constexpr std::string_view kTremolo[] = {R"(        <notations>)", R"(        <ornaments>)",
+                                         R"(          <tremolo>1</tremolo>)", R"(          </ornaments>)",
+                                         R"(          </notations>)"};
+constexpr std::string_view kStaccato[] = {R"(    <notations>)", R"(      <articulations>)", R"(        <staccato/>)",
+                                          R"(        </articulations>)", R"(    </notations>)"};
+constexpr std::string_view kMordent[] = {R"(    <notations>)", R"(      <ornaments><mordent/></ornaments>)",
+                                         R"(    </notations>)"};
+constexpr std::string_view kTrill[] = {R"(    <notations>)", R"(      <ornaments>)",
+                                       R"(        <trill-mark default-y="39"/>)", R"(      </ornaments>)",
+                                       R"(    </notations>)"};
 
 constexpr std::string_view kTripletModification =
     "    <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>";
@@ -53,7 +52,6 @@ void MUSICXMLTYPE(ConversionState& cs, const NoteType& type, bool CUE) {
     cs.DATAOUT.line("    <type>", name, "</type>", kDots[type.dots]);
   }
 }
-
 
 // A words direction above the next note: the usul text or an arrow mark.
 void writeWords(ConversionState& cs, std::string_view text) {

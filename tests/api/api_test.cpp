@@ -56,7 +56,11 @@ TEST(Api, SaysWhenTextThatIsNoUtf8WasReplaced) {
   const std::string tail = "\t\t\n9\tla4\t1\t1\t\t\t\t\t\t1\n";
   std::string document;
   // A title saved in Windows-1254, then the same title in UTF-8.
-  Result legacy = sorvik::convert(head + "60" + "\t\t\t\t\t\t\t\xDE" "ark\xFD" + tail, Options{}, document);
+  Result legacy = sorvik::convert(head + "60" +
+                                      "\t\t\t\t\t\t\t\xDE"
+                                      "ark\xFD" +
+                                      tail,
+                                  Options{}, document);
   EXPECT_EQ(0, legacy.status);
   EXPECT_TRUE(legacy.textReplaced);
   document.clear();
@@ -68,8 +72,8 @@ TEST(Api, SaysWhenTextThatIsNoUtf8WasReplaced) {
 
 TEST(Api, ReportsAnErrorAsDataAndEndsTheDocumentWithIt) {
   std::string document;
-  Result r = sorvik::convert(caseFile("diagnostics/error-report/in/song.sv2"),
-                             sorvik::parseCommandLine({"song.sv2"}), document);
+  Result r = sorvik::convert(caseFile("diagnostics/error-report/in/song.sv2"), sorvik::parseCommandLine({"song.sv2"}),
+                             document);
   EXPECT_EQ(1, r.status);
   EXPECT_TRUE(r.failed());
   EXPECT_TRUE(r.inputError());
@@ -203,8 +207,8 @@ TEST(Api, ReadsEachSwitchOnlyWhereItCounts) {
       {{"a.sv2", "-I", "72"}, false, false, false, false, false, false, 72},
       {{"a.sv2", "-I", "41", "-A"}, false, false, false, false, false, true, 41},
       {{"a.sv2", "-P", "-I", "41", "-A"}, false, false, false, false, true, false, 41},  // -A as argument 5
-      {{"a.sv2", "-I", "-I", "5"}, false, false, false, false, false, false, 5},  // the later -I wins
-      {{"a.sv2", "-I"}, false, false, false, false, false, false, 1},             // no number
+      {{"a.sv2", "-I", "-I", "5"}, false, false, false, false, false, false, 5},         // the later -I wins
+      {{"a.sv2", "-I"}, false, false, false, false, false, false, 1},                    // no number
       {{"a.sv2", "-I", "x12y"}, false, false, false, false, false, false, 12},
       {{"a.sv2", "-p", "-a", "-i", "3"}, false, false, false, false, false, false, 1},  // case matters
       {{"a.sv2", "x", "y", "z", "-A"}, false, false, false, false, false, false, 1},    // -A as argument 5
@@ -245,7 +249,9 @@ TEST(Api, TurnsTurkishCodePagesIntoUtf8) {
 
   // "Şarkı Güzel Ağır" and the other Turkish letters, the euro sign, an
   // unassigned byte, plain ASCII and TABs untouched.
-  const std::string cp1254 = "\xDE" "ark\xFD G\xFCzel A\xF0\xFDr \xDD\xFE\xD0\xE7\xC7\xF6\xD6\xDC \x80\x81\t-";
+  const std::string cp1254 =
+      "\xDE"
+      "ark\xFD G\xFCzel A\xF0\xFDr \xDD\xFE\xD0\xE7\xC7\xF6\xD6\xDC \x80\x81\t-";
   EXPECT_EQ("Şarkı Güzel Ağır İşĞçÇöÖÜ €\xEF\xBF\xBD\t-", sorvik::toUtf8(cp1254, sorvik::Encoding::Windows1254));
   EXPECT_EQ(cp1254, sorvik::toUtf8(cp1254, sorvik::Encoding::Utf8));
 }

@@ -50,8 +50,8 @@ std::vector<Job> jobs() {
   }
   for (const auto& e : fs::directory_iterator(SORVIK_EXAMPLES_DIR)) {
     if (e.path().extension() != ".sv2") continue;
-    for (std::vector<std::string> args : {std::vector<std::string>{"s.sv2"}, {"s.sv2", "-P", "-A"},
-                                          {"s.sv2", "-M", "-I", "72"}}) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"s.sv2"}, {"s.sv2", "-P", "-A"}, {"s.sv2", "-M", "-I", "72"}}) {
       all.push_back({e.path().string(), readFile(e.path()), sorvik::parseCommandLine(args)});
     }
   }

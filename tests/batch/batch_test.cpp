@@ -95,9 +95,10 @@ TEST(Failures, AFaultyFileAmongGoodOnesIsReportedAndCopiedAndTheRestConverted) {
   BatchRun r = runBatch({"-j", "2", "--errors", "E", "c"}, d.path());
   EXPECT_EQ(1, r.status);
   // Without a report the failed files are listed, then the summary.
-  EXPECT_EQ("c/gone.sv2: Cannot open c/gone.sv2: No such file or directory\n"
-            "c/sub/bad.sv2, line 4: Wrong note format: \"La\"\n",
-            r.out.substr(0, r.out.rfind('\n', r.out.size() - 2) + 1));
+  EXPECT_EQ(
+      "c/gone.sv2: Cannot open c/gone.sv2: No such file or directory\n"
+      "c/sub/bad.sv2, line 4: Wrong note format: \"La\"\n",
+      r.out.substr(0, r.out.rfind('\n', r.out.size() - 2) + 1));
   EXPECT_NE(std::string::npos, r.out.find(": 2 converted, 0 with a warning, 1 with an error, 1 unreadable\n"));
   EXPECT_TRUE(fs::exists(d / "c/good1.xml"));
   EXPECT_TRUE(fs::exists(d / "c/good2.xml"));
@@ -187,9 +188,14 @@ TEST(Encoding, OldTurkishCodePageTurnedIntoUtf8OrWarnedAbout) {
 TEST(CommandLine, AWrongCommandLinePrintsTheUsageOnStandardErrorAndExitsWithTwo) {
   TempDir d;
   writeFile(d / "s.sv2", goodSong());
-  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-           {}, {"--bogus", "s.sv2"}, {"-j", "x", "s.sv2"}, {"-j", "0", "s.sv2"}, {"s.sv2", "-o"},
-           {"--encoding", "koi8-r", "s.sv2"}, {"--check=yes", "s.sv2"}, {"-I"}}) {
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{},
+                                                                             {"--bogus", "s.sv2"},
+                                                                             {"-j", "x", "s.sv2"},
+                                                                             {"-j", "0", "s.sv2"},
+                                                                             {"s.sv2", "-o"},
+                                                                             {"--encoding", "koi8-r", "s.sv2"},
+                                                                             {"--check=yes", "s.sv2"},
+                                                                             {"-I"}}) {
     BatchRun r = runBatch(args, d.path());
     EXPECT_EQ(2, r.status);
     EXPECT_EQ("", r.out);

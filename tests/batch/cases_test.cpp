@@ -16,12 +16,12 @@ namespace batchtest {
 namespace {
 
 struct Case {
-  std::string name;                     // its folder below the cases
-  std::vector<std::string> switches;    // sorvik-batch's spelling of the case's switches
-  std::string input;                    // the score's path from the tree's root
-  std::string output;                   // the document's path from the tree's root
-  std::string status, line, message;    // the report row it must get
-  bool silent = false;                  // -Q: the console shows no warning to compare with
+  std::string name;                          // its folder below the cases
+  std::vector<std::string> switches;         // sorvik-batch's spelling of the case's switches
+  std::string input;                         // the score's path from the tree's root
+  std::string output;                        // the document's path from the tree's root
+  std::string status, line, message;         // the report row it must get
+  bool silent = false;                       // -Q: the console shows no warning to compare with
   std::map<std::string, std::string> files;  // the case's folder afterwards
 };
 
@@ -79,7 +79,8 @@ void expectFromConsole(Case& c, const std::string& console, const std::string& g
       // The line names a file of the case: in the batch run, below the case's folder.
       size_t at = l.rfind("File not found: ", 0) == 0 ? 16 : l.find(' ', 7) + 1;
       c.message = l.substr(0, at) + c.name + "/" + l.substr(at);
-      c.status = l.rfind("Cannot open ", 0) == 0 || l.rfind("Cannot read ", 0) == 0 || l[0] == 'F' ? "unreadable" : "error";
+      c.status =
+          l.rfind("Cannot open ", 0) == 0 || l.rfind("Cannot read ", 0) == 0 || l[0] == 'F' ? "unreadable" : "error";
       c.line.clear();
     }
   }
@@ -99,7 +100,7 @@ std::vector<Case> loadCases(const fs::path& tree) {
     std::string given = args[0];
     std::string local = fs::path(given).is_absolute() ? fs::path(given).filename().string() : given;
     if (fs::is_directory(in / local)) continue;  // a folder is searched by the batch tool
-    if (!isUtf8(local)) continue;  // the report, in UTF-8, names such a file with U+FFFD
+    if (!isUtf8(local)) continue;                // the report, in UTF-8, names such a file with U+FFFD
 
     Case c;
     c.name = fs::relative(dir, root).generic_string();

@@ -61,7 +61,8 @@ TEST(ProgressBar, DrawnOnATerminalOnlyAndNotWithQ) {
   EXPECT_NE(std::string::npos, shown.find("\r[........................] 0/3 files, 0 warnings, 0 errors\x1b[K"))
       << shown;
   // The bar is cleared before the list and the summary.
-  EXPECT_NE(std::string::npos, shown.find("\r\x1b[Ks/c.sv2, line 4: Wrong note format: \"La\"\r\n3 files in ")) << shown;
+  EXPECT_NE(std::string::npos, shown.find("\r\x1b[Ks/c.sv2, line 4: Wrong note format: \"La\"\r\n3 files in "))
+      << shown;
 
   std::string quiet = runOnTerminal({"-q", "s"}, d.path(), status);
   EXPECT_EQ(0u, quiet.find("3 files in ")) << quiet;

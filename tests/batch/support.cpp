@@ -174,7 +174,9 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
 
 std::string goodSong(const std::string& title) {
   return "4\t4\t\t\t\t\t\t\t\t\n"
-         "60\t\t\t\t\t\t\t" + title + "\t\t\n"
+         "60\t\t\t\t\t\t\t" +
+         title +
+         "\t\t\n"
          "9\tla4\t1\t4\t\t\t\t\t\t0.25\n"
          "9\tsi4b1\t1\t4\t\t\t\t\t\t0.5\n"
          "9\tdo5\t1\t2\t\t\t\t\t\t1\n";

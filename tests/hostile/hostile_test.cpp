@@ -217,18 +217,25 @@ TEST(BeamGroups, FiveThousandTripletNotes) {
 // normally, with nothing on the console.
 TEST(Numbers, AbsurdPositionsStayWellDefined) {
   const std::string big = "123456789012345678901234567890";
-  const std::vector<std::string> positions = {big, big + ".5", "9223372036854.775807", "9223372036854.775808",
-                                              "10000000000000", "-" + big, "0.000000000000000000000001",
-                                              "1e308", big + big + "." + big};
+  const std::vector<std::string> positions = {big,
+                                              big + ".5",
+                                              "9223372036854.775807",
+                                              "9223372036854.775808",
+                                              "10000000000000",
+                                              "-" + big,
+                                              "0.000000000000000000000001",
+                                              "1e308",
+                                              big + big + "." + big};
   const std::vector<std::pair<std::string, std::string>> meters = {{"4", "4"}, {"9", "8"}, {"0", "0"}, {big, big}};
   for (const auto& [beats, beatType] : meters) {
     for (const std::string& position : positions) {
       SCOPED_TRACE(beats + "/" + beatType + " at " + position);
-      std::string score = line({beats, beatType}) + "\n" + line({"60", "", "", "", "", "", "", "Far"}) + "\n" +
-                          note("la4", 1, 8, position) + "\n" + note("si4", 1, 8, "") + "\n" +
-                          note("do5", 1, 4, position) + "\n" + line({"8", "re5", "0", "0", "", "", "", "", "", position}) +
-                          "\n" + line({"9", "", "1", "4", "100", "", "+", "", "", position}) + "\n" +
-                          line({"9", "", "1", "4", "", "", "", "(", "", position}) + "\n" + note("mi5", 3, 4, "2") + "\n";
+      std::string score =
+          line({beats, beatType}) + "\n" + line({"60", "", "", "", "", "", "", "Far"}) + "\n" +
+          note("la4", 1, 8, position) + "\n" + note("si4", 1, 8, "") + "\n" + note("do5", 1, 4, position) + "\n" +
+          line({"8", "re5", "0", "0", "", "", "", "", "", position}) + "\n" +
+          line({"9", "", "1", "4", "100", "", "+", "", "", position}) + "\n" +
+          line({"9", "", "1", "4", "", "", "", "(", "", position}) + "\n" + note("mi5", 3, 4, "2") + "\n";
       Sandbox box;
       box.put("s.sv2", score);
       RunResult r = box.run({"s.sv2", "-Q"}, {"work/s.xml"}, false, 60);

@@ -7,8 +7,8 @@
 // variant.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <cctype>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,21 +34,30 @@ EngineReport parse(const std::string& out) {
   for (std::string line; std::getline(in, line);) {
     size_t space = line.find(' ');
     std::string key = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
-    if (key == "log") r.log.push_back(rest);
-    else if (key == "measures") r.measures = std::stol(rest);
-    else if (key == "notes") r.notes = std::stol(rest);
-    else if (key == "naturals") r.naturals = std::stol(rest);
-    else if (key == "pages") r.pages = std::stol(rest);
-    else if (key == "svg") r.svg = std::stol(rest);
-    else if (key == "done") r.done = true;
-    else if (key == "error") r.error = rest;
+    if (key == "log")
+      r.log.push_back(rest);
+    else if (key == "measures")
+      r.measures = std::stol(rest);
+    else if (key == "notes")
+      r.notes = std::stol(rest);
+    else if (key == "naturals")
+      r.naturals = std::stol(rest);
+    else if (key == "pages")
+      r.pages = std::stol(rest);
+    else if (key == "svg")
+      r.svg = std::stol(rest);
+    else if (key == "done")
+      r.done = true;
+    else if (key == "error")
+      r.error = rest;
   }
   return r;
 }
 
 EngineReport runEngine(const std::string& script, const fs::path& doc) {
   fs::path program = kDir / script;
-  if (!fs::exists(kDir / "node_modules/webmscore/package.json") || !fs::exists(kDir / "node_modules/verovio/package.json")) {
+  if (!fs::exists(kDir / "node_modules/webmscore/package.json") ||
+      !fs::exists(kDir / "node_modules/verovio/package.json")) {
     ADD_FAILURE() << "the npm clients are missing: run tests/thirdparty/install";
     return {};
   }

@@ -43,8 +43,7 @@ const std::map<std::string, std::string> kInvalidByDesign = {
     {"hostile/thirty-digits-instrument", "-I with a number past 128"},
 };
 
-const char* const kDoctype =
-    "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 3.0 Partwise//EN\"";
+const char* const kDoctype = "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 3.0 Partwise//EN\"";
 
 // The first few lines of what xmllint said, for the failure message.
 std::string firstLines(const std::string& text, int count = 8) {
@@ -184,7 +183,8 @@ TEST(Validator, RejectsBrokenDocuments) {
       "</divisions></attributes>";
   const std::string tail = "</measure></part></score-partwise>\r\n";
   auto note = [](const std::string& step) {
-    return "<note><pitch><step>" + step + "</step><octave>4</octave></pitch><duration>192</duration>"
+    return "<note><pitch><step>" + step +
+           "</step><octave>4</octave></pitch><duration>192</duration>"
            "<type>quarter</type></note>";
   };
   std::map<std::string, std::string> env{{"XML_CATALOG_FILES", kCatalog.string()}, {"LC_ALL", "C"}};

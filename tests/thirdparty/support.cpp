@@ -140,7 +140,8 @@ Content countContent(const std::string& doc) {
   Content c;
   for (size_t at = doc.find("<note"); at != std::string::npos; at = doc.find("<note", at + 1)) {
     char next = at + 5 < doc.size() ? doc[at + 5] : '\0';
-    if (next != '>' && next != ' ' && next != '\r' && next != '\n' && next != '\t') continue;  // <notehead>, <notations>
+    if (next != '>' && next != ' ' && next != '\r' && next != '\n' && next != '\t')
+      continue;  // <notehead>, <notations>
     size_t end = doc.find("</note>", at);
     if (end == std::string::npos) break;
     if (doc.substr(at, end - at).find("<pitch>") != std::string::npos) ++c.notes;

@@ -117,7 +117,7 @@ TEST_F(Model, InflectionsMoveByCommas) {
   EXPECT_EQ(14, p.commas);
   EXPECT_EQ("la", READPITCH(cs, "La4", false).reduced);
   EXPECT_EQ(0, READPITCH(cs, "do4b12", false).commas);  // too long to inflect
-  EXPECT_EQ(31, READPITCH(cs, "so4", true).commas);    // grace notes read "so" as "sol"
+  EXPECT_EQ(31, READPITCH(cs, "so4", true).commas);     // grace notes read "so" as "sol"
 }
 
 TEST_F(Model, BadTokensStopTheRun) {
@@ -125,8 +125,7 @@ TEST_F(Model, BadTokensStopTheRun) {
   EXPECT_EQ("Wrong note format: \"La\"", errorOf([&] { READPITCH(cs, "La", false); }));
   EXPECT_EQ("Wrong format of note: lax2", errorOf([&] { READPITCH(cs, "la4x2", false); }));
   EXPECT_EQ("Undefined note level: so", errorOf([&] { READPITCH(cs, "so4", false); }));
-  EXPECT_EQ("Did not find grace note value \" la\" in list of 53 notes",
-            errorOf([&] { READPITCH(cs, " la4", true); }));
+  EXPECT_EQ("Did not find grace note value \" la\" in list of 53 notes", errorOf([&] { READPITCH(cs, " la4", true); }));
 }
 
 TEST_F(Model, AccidentalNamesByCommaCount) {

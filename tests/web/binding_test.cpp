@@ -57,8 +57,8 @@ TEST_P(Examples, GiveTheCommandLineCase) {
   const Variant& v = GetParam();
   const std::string name = std::string(v.song) + ".sv2";
   const fs::path dir = fs::path(SORVIK_CASES_DIR) / "examples" / (std::string(v.song) + "-" + v.suffix);
-  const std::string expectedName = v.flags & SORVIK_WEB_PRINT ? std::string(v.song) + ".musescore-print.xml"
-                                                              : std::string(v.song) + ".xml";
+  const std::string expectedName =
+      v.flags & SORVIK_WEB_PRINT ? std::string(v.song) + ".musescore-print.xml" : std::string(v.song) + ".xml";
   ASSERT_EQ(0, convertText(readFile(fs::path(SORVIK_EXAMPLES_DIR) / name), name, v.flags));
   EXPECT_EQ(expectedName, text(SORVIK_WEB_OUTPUT_NAME));
   EXPECT_TRUE(text(SORVIK_WEB_DOCUMENT) == readFile(dir / "out" / expectedName)) << "document differs";
@@ -67,20 +67,19 @@ TEST_P(Examples, GiveTheCommandLineCase) {
   EXPECT_EQ("", text(SORVIK_WEB_IO_ERROR));
 }
 
-INSTANTIATE_TEST_SUITE_P(Songs, Examples,
-                         testing::Values(Variant{"sabah-sarki", "normal", 0}, Variant{"sabah-sarki", "P", SORVIK_WEB_PRINT},
-                                         Variant{"sabah-sarki", "A", SORVIK_WEB_ARROWS},
-                                         Variant{"yayla-yolunda", "normal", 0},
-                                         Variant{"yayla-yolunda", "P", SORVIK_WEB_PRINT},
-                                         Variant{"yayla-yolunda", "A", SORVIK_WEB_ARROWS},
-                                         Variant{"saba-taksim", "normal", 0},
-                                         Variant{"saba-taksim", "P", SORVIK_WEB_PRINT},
-                                         Variant{"saba-taksim", "A", SORVIK_WEB_ARROWS}),
-                         [](const testing::TestParamInfo<Variant>& info) {
-                           std::string n = std::string(info.param.song) + "_" + info.param.suffix;
-                           for (char& c : n) if (c == '-') c = '_';
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Songs, Examples,
+    testing::Values(Variant{"sabah-sarki", "normal", 0}, Variant{"sabah-sarki", "P", SORVIK_WEB_PRINT},
+                    Variant{"sabah-sarki", "A", SORVIK_WEB_ARROWS}, Variant{"yayla-yolunda", "normal", 0},
+                    Variant{"yayla-yolunda", "P", SORVIK_WEB_PRINT}, Variant{"yayla-yolunda", "A", SORVIK_WEB_ARROWS},
+                    Variant{"saba-taksim", "normal", 0}, Variant{"saba-taksim", "P", SORVIK_WEB_PRINT},
+                    Variant{"saba-taksim", "A", SORVIK_WEB_ARROWS}),
+    [](const testing::TestParamInfo<Variant>& info) {
+      std::string n = std::string(info.param.song) + "_" + info.param.suffix;
+      for (char& c : n)
+        if (c == '-') c = '_';
+      return n;
+    });
 
 const std::string& song() {
   static const std::string s = readFile(fs::path(SORVIK_EXAMPLES_DIR) / "sabah-sarki.sv2");
@@ -153,12 +152,18 @@ std::string titled(const std::string& title) {
 }
 
 TEST(Encodings, Windows1254IsConvertedAsItsUtf8) {
-  const std::string cp1254 = titled("\xDE" "ark\xFD");
-  const std::string utf8 = titled("\xC5\x9E" "ark\xC4\xB1");
+  const std::string cp1254 = titled(
+      "\xDE"
+      "ark\xFD");
+  const std::string utf8 = titled(
+      "\xC5\x9E"
+      "ark\xC4\xB1");
   ASSERT_EQ(0, convertText(cp1254, "song.sv2", 0, 1, "windows-1254"));
   EXPECT_EQ(utf8, text(SORVIK_WEB_SOURCE));
   EXPECT_TRUE(text(SORVIK_WEB_DOCUMENT) == cliDocument(utf8, {"song.sv2"}));
-  EXPECT_NE(std::string::npos, text(SORVIK_WEB_DOCUMENT).find("<work-title>\xC5\x9E" "ark\xC4\xB1</work-title>"));
+  EXPECT_NE(std::string::npos, text(SORVIK_WEB_DOCUMENT)
+                                   .find("<work-title>\xC5\x9E"
+                                         "ark\xC4\xB1</work-title>"));
   EXPECT_FALSE(sorvik_web_text_replaced());
 
   // Read as UTF-8, the same bytes are converted as the tool converts them.
