@@ -158,6 +158,7 @@ long count(const std::string& text, const std::string& what) {
 class MuseScore : public testing::TestWithParam<Variant> {};
 
 TEST_P(MuseScore, LoadsEveryNoteAndMeasure) {
+  SKIP_WITHOUT_PACKAGE("webmscore");
   ScratchDir dir;
   fs::path doc = convert(GetParam(), dir.path());
   if (HasFailure()) return;
@@ -198,6 +199,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, MuseScore, testing::ValuesIn(variants({"", "-
 class Verovio : public testing::TestWithParam<Variant> {};
 
 TEST_P(Verovio, LoadsEveryNoteAndMeasure) {
+  SKIP_WITHOUT_PACKAGE("verovio");
   ScratchDir dir;
   fs::path doc = convert(GetParam(), dir.path());
   if (HasFailure()) return;

@@ -159,4 +159,9 @@ std::string testName(const std::string& text) {
   return name;
 }
 
+std::string missingPackage(const std::string& name) {
+  if (fs::exists(fs::path(SORVIK_THIRDPARTY_DIR) / "node_modules" / name / "package.json")) return "";
+  return "the npm package " + name + " is missing: run tests/thirdparty/install (scripts/setup does)";
+}
+
 }  // namespace checks

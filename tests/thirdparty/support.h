@@ -62,6 +62,15 @@ struct Content {
 };
 Content countContent(const std::string& document);
 
+// Empty when the npm package `name` is installed beside the checks
+// (tests/thirdparty/install); otherwise the reason to skip a check that
+// needs it.
+std::string missingPackage(const std::string& name);
+#define SKIP_WITHOUT_PACKAGE(name)                                                         \
+  do {                                                                                     \
+    if (std::string why = checks::missingPackage(name); !why.empty()) GTEST_SKIP() << why; \
+  } while (0)
+
 // A name that GoogleTest accepts for a parameter.
 std::string testName(const std::string& text);
 
