@@ -221,31 +221,35 @@ Arrows ARROWS(std::string_view reduced) {
   return a;
 }
 
-WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
-  const Pitch& pitch = READPITCH(cs, token, false);
+namespace {
+
+// What is written of a pitch as read, before the variant and the measure
+// have their say.
+WrittenPitch writtenAsRead(const Pitch& pitch) {
   WrittenPitch w;
   w.step = pitch.step;
   w.octave = pitch.octave;
   w.reduced = pitch.reduced;
   w.alter = pitch.alter;
-  if (cs.OPTIONS.arrows) w.arrows = ARROWS(pitch.reduced);
   w.accidentalValid = pitch.accidentalValid;
-  if (!w.accidentalValid) return w;
   w.accidental = pitch.accidental;
+  return w;
+}
+
+}  // namespace
+
+WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
+  const Pitch& pitch = READPITCH(cs, token, false);
+  WrittenPitch w = writtenAsRead(pitch);
+  if (cs.OPTIONS.arrows) w.arrows = ARROWS(pitch.reduced);
+  if (!w.accidentalValid) return w;
   if (cs.OPTIONS.musescorePrint) w.alter = PRINTNOTEALTER(pitch.reduced);
   ACCIDENTALDECISION(cs, w.step, w.accidental, w.alter);
   return w;
 }
 
 WrittenPitch WRITTENGRACEPITCH(ConversionState& cs, std::string_view token) {
-  const Pitch& pitch = READPITCH(cs, token, true);
-  WrittenPitch w;
-  w.step = pitch.step;
-  w.octave = pitch.octave;
-  w.reduced = pitch.reduced;
-  w.alter = pitch.alter;
-  w.accidentalValid = pitch.accidentalValid;
-  w.accidental = pitch.accidental;
+  WrittenPitch w = writtenAsRead(READPITCH(cs, token, true));
   if (cs.OPTIONS.musescorePrint) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
   return w;
 }
