@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/text.h"
+#include "input/numbers.h"
 #include "sorvik/convert.h"
 
 namespace sorvik {

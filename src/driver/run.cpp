@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/diagnostics.h"
-#include "driver/state.h"
+#include "core/diagnostics.h"
+#include "core/state.h"
 #include "input/beams.h"
 #include "input/fields.h"
 #include "input/lines.h"

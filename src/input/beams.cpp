@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "driver/text.h"
+#include "core/text.h"
 #include "input/fields.h"
 #include "input/lines.h"
 #include "input/timing.h"

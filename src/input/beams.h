@@ -1,7 +1,7 @@
 // The beam-group look-ahead of the main loop.
 #pragma once
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "driver/text.h"
+#include "core/text.h"
+#include "input/numbers.h"
 
 namespace sorvik {
 

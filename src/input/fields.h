@@ -1,7 +1,7 @@
 // Cutting an input line into its ten TAB-separated fields, once, as it is read.
 #pragma once
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

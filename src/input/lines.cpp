@@ -2,9 +2,10 @@
 
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/text.h"
+#include "core/diagnostics.h"
+#include "core/text.h"
 #include "input/fields.h"
+#include "input/numbers.h"
 #include "musicxml/key.h"
 #include "musicxml/measures.h"
 #include "musicxml/skeleton.h"

@@ -3,8 +3,8 @@
 // and segno markers, and the measures of unmeasured songs.
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/text.h"
+#include "core/diagnostics.h"
+#include "core/text.h"
 #include "input/fields.h"
 #include "input/lines.h"
 #include "input/timing.h"

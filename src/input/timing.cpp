@@ -1,7 +1,7 @@
 #include "input/timing.h"
 
-#include "driver/diagnostics.h"
-#include "driver/text.h"
+#include "core/diagnostics.h"
+#include "core/text.h"
 #include "input/fields.h"
 
 namespace sorvik {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/arithmetic.h"
-#include "driver/state.h"
+#include "core/arithmetic.h"
+#include "core/state.h"
 
 namespace sorvik {
 

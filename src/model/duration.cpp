@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/diagnostics.h"
+#include "core/diagnostics.h"
 
 namespace sorvik {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/diagnostics.h"
+#include "core/diagnostics.h"
 #include "model/names.h"
 
 namespace sorvik {

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/text.h"
+#include "core/diagnostics.h"
+#include "core/text.h"
 #include "model/names.h"
 
 namespace sorvik {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

@@ -2,9 +2,10 @@
 
 #include <string_view>
 
-#include "driver/arithmetic.h"
-#include "driver/diagnostics.h"
+#include "core/arithmetic.h"
+#include "core/diagnostics.h"
 #include "model/names.h"
+#include "musicxml/xml_text.h"
 
 namespace sorvik {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

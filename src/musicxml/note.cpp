@@ -6,6 +6,7 @@
 #include "model/duration.h"
 #include "model/names.h"
 #include "model/pitch.h"
+#include "musicxml/xml_text.h"
 
 namespace sorvik {
 

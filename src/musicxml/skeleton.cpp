@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "model/key.h"
+#include "musicxml/xml_text.h"
 
 namespace sorvik {
 

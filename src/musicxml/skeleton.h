@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

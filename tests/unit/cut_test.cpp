@@ -14,10 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/state.h"
-#include "driver/text.h"
+#include "core/state.h"
+#include "core/text.h"
 #include "input/fields.h"
+#include "input/numbers.h"
 #include "model/pitch.h"
+#include "musicxml/xml_text.h"
 
 namespace sorvik {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "driver/diagnostics.h"
+#include "core/diagnostics.h"
 #include "model/duration.h"
 #include "model/names.h"
 #include "model/pitch.h"

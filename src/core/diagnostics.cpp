@@ -1,8 +1,8 @@
-#include "driver/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <ostream>
 
-#include "driver/text.h"
+#include "core/text.h"
 
 namespace sorvik {
 

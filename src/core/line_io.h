@@ -3,6 +3,7 @@
 // write throws IoError; the run reports it as one line and ends with status 1.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -16,13 +17,14 @@
 
 namespace sorvik {
 
-// Text of the input or the command line that goes into the document, made
-// sound XML as writeXmlEscaped (driver/text.h) does.
-struct XmlText {
-  std::string_view text;
-};
-struct XmlAttribute {
-  std::string_view text;
+// A line part that writes itself in pieces, as the document's XML text
+// does (musicxml/xml_text.h): most() is the most bytes it can take, and
+// writeTo(out) hands its pieces to out and says whether it had to put
+// U+FFFD in place of text bytes that are no UTF-8.
+template <class P>
+concept PieceWriter = requires(const P& p, void (*out)(std::string_view)) {
+  p.most();
+  { p.writeTo(out) } -> std::same_as<bool>;
 };
 
 // Reads lines ended by LF, CR LF or a lone CR; a last line without an end is
@@ -62,7 +64,7 @@ class LineWriter {
   bool replacedNotUtf8() const { return notUtf8_; }
   // Writes the parts joined, then the document's line end CR LF. A part may
   // be a literal, a string or string_view (not a bare char pointer, whose
-  // length is unknown), a character, a whole number, or XmlText / XmlAttribute.
+  // length is unknown), a character, a whole number, or a PieceWriter.
   template <class... T>
   void line(const T&... parts) {
     const size_t most = (bound(parts) + ... + 2);
@@ -94,8 +96,10 @@ class LineWriter {
   static size_t bound(std::string_view s) { return s.size(); }
   static size_t bound(const std::string& s) { return s.size(); }
   static constexpr size_t bound(char) { return 1; }
-  static size_t bound(XmlText t) { return 6 * t.text.size(); }  // "&quot;" is the longest escape
-  static size_t bound(XmlAttribute t) { return 6 * t.text.size(); }
+  template <PieceWriter P>
+  static size_t bound(const P& p) {
+    return p.most();
+  }
   template <class I,
             std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   static constexpr size_t bound(I) {
@@ -124,8 +128,11 @@ class LineWriter {
     *at = c;
     return at + 1;
   }
-  char* append(char* at, XmlText t);
-  char* append(char* at, XmlAttribute t);
+  template <PieceWriter P>
+  char* append(char* at, const P& p) {
+    notUtf8_ |= p.writeTo([&at](std::string_view piece) { at = append(at, piece); });
+    return at;
+  }
   template <class I,
             std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   static char* append(char* at, I n) {
@@ -149,8 +156,10 @@ class LineWriter {
   }
   void put(const std::string& s) { put(std::string_view(s)); }
   void put(char c) { put(std::string_view(&c, 1)); }
-  void put(XmlText t);
-  void put(XmlAttribute t);
+  template <PieceWriter P>
+  void put(const P& p) {
+    notUtf8_ |= p.writeTo([this](std::string_view piece) { put(piece); });
+  }
   template <class I,
             std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, char> && !std::is_same_v<I, bool>, int> = 0>
   void put(I n) {

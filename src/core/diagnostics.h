@@ -7,7 +7,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "driver/state.h"
+#include "core/state.h"
 
 namespace sorvik {
 

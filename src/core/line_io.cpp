@@ -1,9 +1,7 @@
-#include "driver/files.h"
+#include "core/line_io.h"
 
 #include <charconv>
 #include <cstring>
-
-#include "driver/text.h"
 
 namespace sorvik {
 
@@ -59,23 +57,7 @@ void LineWriter::open(DocumentSink& sink) {
   flushAt_ = kSmallFlushAt;
 }
 
-char* LineWriter::append(char* at, XmlText t) {
-  notUtf8_ |= writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, false);
-  return at;
-}
-char* LineWriter::append(char* at, XmlAttribute t) {
-  notUtf8_ |= writeXmlEscaped([&at](std::string_view piece) { at = append(at, piece); }, t.text, true);
-  return at;
-}
-
 char* LineWriter::appendNumber(char* at, int64_t n) { return std::to_chars(at, at + 20, n).ptr; }
-
-void LineWriter::put(XmlText t) {
-  notUtf8_ |= writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, false);
-}
-void LineWriter::put(XmlAttribute t) {
-  notUtf8_ |= writeXmlEscaped([this](std::string_view piece) { put(piece); }, t.text, true);
-}
 
 // A piece larger than the room left (a long lyric, say): out it goes.
 void LineWriter::putLong(std::string_view s) {

@@ -1,43 +1,11 @@
-// Forgiving text-to-number helpers (they never fail: text that is not a
-// number gives 0 or the partial value), and the few text formats the
-// converter prints.
+// The rules by which text of the input or the command line goes into the
+// document as sound XML, and the two kinds of such text a document line holds.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <cstddef>
 #include <string_view>
 
 namespace sorvik {
-
-// Removes leading and trailing blanks (code 32 only).
-inline std::string_view STRIP(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-// STRINGTOINT for any text.
-int64_t readIntForgiving(std::string_view s);
-
-// The value of the first run of digits, with a leading minus sign; digits
-// after the first other character are ignored. Saturates at 2147483647.
-inline int64_t STRINGTOINT(std::string_view s) {
-  // Most fields are a few plain digits or nothing.
-  if (s.size() <= 9) {
-    int64_t n = 0;
-    size_t i = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') n = n * 10 + (s[i++] - '0');
-    if (i == s.size()) return n;
-  }
-  return readIntForgiving(s);
-}
-
-// A decimal number scaled by 1000000: integer part, any one separator
-// character, then up to six fraction digits. Saturates at the 64-bit maximum.
-int64_t STRINGFRACTION(std::string_view s);
-
-// Every "," replaced by ".".
-std::string COMMATOPOINT(std::string_view s);
 
 // Length of the reference that begins at text[0] == '&' and that the
 // document keeps: one of XML's own five (&lt; &gt; &amp; &quot; &apos;) or a
@@ -77,14 +45,24 @@ bool writeXmlEscaped(Out&& out, std::string_view text, bool attribute) {
   return notUtf8;
 }
 
-inline void appendXmlEscaped(std::string& out, std::string_view text, bool attribute) {
-  writeXmlEscaped([&out](std::string_view piece) { out.append(piece); }, text, attribute);
-}
-
-// A double as C's "%.15g" prints it, always with "." as decimal separator.
-std::string formatG15(double x);
-
-// A line number padded with zeros to six digits.
-std::string lineNumberText(int64_t n);
+// Text as a part of a document line (core/line_io.h): element content, or
+// an attribute value, which also escapes '"'. "&quot;" is the longest text a
+// byte can become.
+struct XmlText {
+  std::string_view text;
+  size_t most() const { return 6 * text.size(); }
+  template <class Out>
+  bool writeTo(Out&& out) const {
+    return writeXmlEscaped(out, text, false);
+  }
+};
+struct XmlAttribute {
+  std::string_view text;
+  size_t most() const { return 6 * text.size(); }
+  template <class Out>
+  bool writeTo(Out&& out) const {
+    return writeXmlEscaped(out, text, true);
+  }
+};
 
 }  // namespace sorvik

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/codes.h"
-#include "driver/files.h"
+#include "core/codes.h"
+#include "core/line_io.h"
 #include "sorvik/convert.h"
 
 namespace sorvik {
