@@ -1,12 +1,12 @@
 // The library's interface as its callers use it: only <sorvik/convert.h>.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "sorvik/convert.h"
+#include "support/files.h"
 
 namespace {
 
@@ -15,20 +15,10 @@ using sorvik::DiagnosticKind;
 using sorvik::Options;
 using sorvik::Result;
 
-std::string readFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using testsupport::countOf;
+using testsupport::readFile;
 
 std::string caseFile(const std::string& name) { return readFile(std::string(SORVIK_CASES_DIR) + "/" + name); }
-
-size_t count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
 
 TEST(Api, ConvertsInMemoryAsTheCommandLineDoes) {
   for (const char* variant : {"normal", "P", "A"}) {
@@ -47,7 +37,7 @@ TEST(Api, ConvertsInMemoryAsTheCommandLineDoes) {
     EXPECT_EQ(69, r.lines);
     EXPECT_EQ(document.size(), r.bytes);
     // Every note element but the rests.
-    EXPECT_EQ(static_cast<int64_t>(count(document, "<note>") - count(document, "<rest/>")), r.notes);
+    EXPECT_EQ(static_cast<int64_t>(countOf(document, "<note>") - countOf(document, "<rest/>")), r.notes);
   }
 }
 

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "sorvik/convert.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -29,12 +29,7 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using testsupport::readFile;
 
 std::vector<Job> jobs() {
   std::vector<Job> all;

@@ -8,25 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
 namespace batchtest {
-
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void writeFile(const fs::path& p, const std::string& text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream f(p, std::ios::binary);
-  f << text;
-}
 
 TempDir::TempDir() {
   char tmpl[] = "/tmp/sorvik-batch-test-XXXXXX";
@@ -156,20 +141,6 @@ std::map<std::string, std::vector<std::string>> reportRows(const fs::path& repor
   auto all = parseCsv(readFile(report));
   for (size_t i = 1; i < all.size(); ++i) rows[all[i].at(0)] = all[i];
   return rows;
-}
-
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(root)) return files;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    std::string name = fs::relative(it->path(), root).generic_string();
-    if (it->is_symlink()) {
-      files[name] = "-> " + fs::read_symlink(it->path()).string();
-    } else if (it->is_regular_file()) {
-      files[name] = readFile(it->path());
-    }
-  }
-  return files;
 }
 
 std::string goodSong(const std::string& title) {

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace batchtest {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p);
-void writeFile(const fs::path& p, const std::string& text);
+using testsupport::readFile;
+using testsupport::snapshot;
+using testsupport::writeFile;
 
 // A fresh folder below /tmp, removed with everything in it at the end.
 class TempDir {
@@ -55,9 +58,6 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text);
 
 // The rows of a report after its header, by input path.
 std::map<std::string, std::vector<std::string>> reportRows(const fs::path& report);
-
-// Every file below root (links too), by its path relative to root, with its bytes.
-std::map<std::string, std::string> snapshot(const fs::path& root);
 
 // A song that converts without a message, with the name `title`.
 std::string goodSong(const std::string& title = "Song");

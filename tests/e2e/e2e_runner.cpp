@@ -11,36 +11,22 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "sorvik/command_line.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using testsupport::readFile;
+using testsupport::snapshot;
 
 bool present(const fs::path& p) { return fs::exists(fs::symlink_status(p)); }
-
-// Every regular file below root, by its path relative to root.
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(root)) return files;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).generic_string()] = readFile(e.path());
-  }
-  return files;
-}
 
 std::vector<std::string> readArgs(const fs::path& caseDir) {
   std::vector<std::string> args;

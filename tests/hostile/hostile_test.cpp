@@ -99,12 +99,6 @@ class Sandbox {
   fs::path work_;
 };
 
-int countOf(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-  return n;
-}
-
 const std::string kProgress = "Reading s.sv2\nWriting to s.xml\n";
 
 // The two console lines of an error.
@@ -199,10 +193,10 @@ TEST(BeamGroups, FiveThousandTripletNotes) {
   EXPECT_EQ(0, r.status);
   EXPECT_EQ(kProgress + "Lines: 5002\n", r.out);
   std::string doc = box.read("s.xml");
-  EXPECT_EQ(5000, countOf(doc, "<pitch>"));
-  EXPECT_EQ(5, countOf(doc, ">begin</beam>"));
-  EXPECT_EQ(5, countOf(doc, ">end</beam>"));
-  EXPECT_EQ(4990, countOf(doc, ">continue</beam>"));
+  EXPECT_EQ(5000u, countOf(doc, "<pitch>"));
+  EXPECT_EQ(5u, countOf(doc, ">begin</beam>"));
+  EXPECT_EQ(5u, countOf(doc, ">end</beam>"));
+  EXPECT_EQ(4990u, countOf(doc, ">continue</beam>"));
 }
 
 // --- absurd positions --------------------------------------------------------

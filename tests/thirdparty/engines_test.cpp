@@ -149,12 +149,6 @@ bool isAboutDecimalAlter(const std::string& line) {
   return false;
 }
 
-long count(const std::string& text, const std::string& what) {
-  long n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-  return n;
-}
-
 class MuseScore : public testing::TestWithParam<Variant> {};
 
 TEST_P(MuseScore, LoadsEveryNoteAndMeasure) {
@@ -183,7 +177,8 @@ TEST_P(MuseScore, LoadsEveryNoteAndMeasure) {
     // The variant made for MuseScore: a note whose sharp or flat the key
     // signature carries is drawn without a natural, so MuseScore draws one
     // only where the document writes one.
-    EXPECT_EQ(count(readFile(doc), "<accidental>natural</accidental>"), r.naturals) << "natural signs drawn";
+    EXPECT_EQ(static_cast<long>(countOf(readFile(doc), "<accidental>natural</accidental>")), r.naturals)
+        << "natural signs drawn";
   }
   RecordProperty("notes", std::to_string(r.notes));
   RecordProperty("alter_lines", std::to_string(alters));

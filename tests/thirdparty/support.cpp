@@ -9,7 +9,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -17,19 +16,6 @@
 #include "sorvik/command_line.h"
 
 namespace checks {
-
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void writeFile(const fs::path& p, const std::string& text) {
-  std::ofstream f(p, std::ios::binary);
-  f << text;
-  if (!f) throw std::runtime_error("cannot write " + p.string());
-}
 
 ScratchDir::ScratchDir() {
   char tmpl[] = "/tmp/sorvik-check-XXXXXX";

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace checks {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p);
-void writeFile(const fs::path& p, const std::string& text);
+using testsupport::countOf;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // A folder below /tmp that is removed with everything in it at the end.
 class ScratchDir {
