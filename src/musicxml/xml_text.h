@@ -48,21 +48,16 @@ bool writeXmlEscaped(Out&& out, std::string_view text, bool attribute) {
 // Text as a part of a document line (core/line_io.h): element content, or
 // an attribute value, which also escapes '"'. "&quot;" is the longest text a
 // byte can become.
-struct XmlText {
+template <bool Attribute>
+struct XmlTextPart {
   std::string_view text;
   size_t most() const { return 6 * text.size(); }
   template <class Out>
   bool writeTo(Out&& out) const {
-    return writeXmlEscaped(out, text, false);
+    return writeXmlEscaped(out, text, Attribute);
   }
 };
-struct XmlAttribute {
-  std::string_view text;
-  size_t most() const { return 6 * text.size(); }
-  template <class Out>
-  bool writeTo(Out&& out) const {
-    return writeXmlEscaped(out, text, true);
-  }
-};
+using XmlText = XmlTextPart<false>;
+using XmlAttribute = XmlTextPart<true>;
 
 }  // namespace sorvik
