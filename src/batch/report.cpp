@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "batch/utf8.h"
+#include <sorvik/files.h>
 
 namespace sorvik::batch {
 

@@ -47,7 +47,7 @@ class Collector {
     fs::path absolute = fs::absolute(path, ec);
     std::string key = (ec ? fs::path(path) : absolute).lexically_normal().string();
     if (!seen_.insert(std::move(key)).second) return;
-    files_.push_back({path, relative, std::move(problem)});
+    files_.push_back({path, relative, std::move(problem), {}});
   }
 
   void walk(const std::string& root) {

@@ -9,9 +9,10 @@
 namespace sorvik::batch {
 
 struct InputFile {
-  std::string path;      // as reported and named in messages: the PATH given, joined with the path below it
-  std::string relative;  // the path below the PATH it was found under; its name for a PATH that is a file
-  std::string problem;   // why it cannot be read, when that is known before reading it
+  std::string path;            // as reported and named in messages: the PATH given, joined with the path below it
+  std::string relative;        // the path below the PATH it was found under; its name for a PATH that is a file
+  std::string problem;         // why it cannot be read, when that is known before reading it
+  std::string sameDocumentAs;  // the file before it whose document takes the same path
 };
 
 // Folders are searched recursively for files whose names end in ".sv2" in

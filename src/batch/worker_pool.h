@@ -22,12 +22,12 @@ class FileConverter {
  public:
   FileConverter(const BatchOptions& options, const std::atomic<bool>& stop) : options_(options), stop_(stop) {}
   // False when the conversion was interrupted: then nothing of it is kept.
-  bool convert(const InputFile& file, unsigned worker, Outcome& outcome) const;
+  bool convert(const InputFile& file, Outcome& outcome) const;
   // Where the document of the file goes.
   std::string outputPath(const InputFile& file) const;
 
  private:
-  bool run(const InputFile& file, unsigned worker, Outcome& outcome) const;
+  bool run(const InputFile& file, Outcome& outcome) const;
   const BatchOptions& options_;
   const std::atomic<bool>& stop_;
 };
@@ -60,7 +60,7 @@ class WorkerPool {
 
  private:
   enum class State : unsigned char { Pending, Done, Skipped };
-  void work(unsigned worker);
+  void work();
 
   const std::vector<InputFile>& files_;
   const FileConverter& converter_;
