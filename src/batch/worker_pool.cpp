@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <system_error>
 
 #include <sorvik/files.h>
 
@@ -136,13 +137,24 @@ WorkerPool::WorkerPool(const std::vector<InputFile>& files, const FileConverter&
                        const std::atomic<bool>& stop)
     : files_(files), converter_(converter), stop_(stop), outcomes_(files.size()), states_(files.size()) {}
 
-void WorkerPool::start(unsigned workers) {
+bool WorkerPool::start(unsigned workers, std::string& error) {
   if (workers > files_.size()) workers = static_cast<unsigned>(files_.size());
-  {
+  // A thread the system refuses (a limit on processes, say) is done without:
+  // the files are shared by those that started.
+  for (unsigned w = 0; w < workers; ++w) {
     std::lock_guard lock(mutex_);
-    running_ = workers;
+    try {
+      threads_.emplace_back(&WorkerPool::work, this);
+    } catch (const std::system_error& e) {
+      if (threads_.empty()) {
+        error = std::string("Cannot start a worker: ") + e.what();
+        return files_.empty();
+      }
+      break;
+    }
+    ++running_;
   }
-  for (unsigned w = 0; w < workers; ++w) threads_.emplace_back(&WorkerPool::work, this);
+  return true;
 }
 
 void WorkerPool::work() {

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -46,7 +47,9 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
   ~WorkerPool() { join(); }
 
-  void start(unsigned workers);
+  // Starts up to `workers` workers; false, with the reason in `error`, when
+  // not one could be started.
+  bool start(unsigned workers, std::string& error);
   // Waits at most `wait` for every worker to end (all files done, or
   // interrupted); true when they have. The workers do not wake the caller
   // for each file: on two cores that costs more than a song's conversion.
