@@ -26,9 +26,9 @@ TempDir::~TempDir() {
 
 namespace {
 
-[[noreturn]] void execBatch(const std::vector<std::string>& args, const fs::path& cwd, int out, int err,
-                            RunOptions options) {
-  std::vector<std::string> all{SORVIK_BATCH_BINARY};
+[[noreturn]] void execProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                              int out, int err, RunOptions options) {
+  std::vector<std::string> all{program};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
@@ -41,7 +41,9 @@ namespace {
   if (options.fileSizeLimit >= 0) {
     struct rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
     ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead, as on a full disk
   }
+  if (options.asNobody && ::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(126);
   // As from a shell: no signal blocked or ignored.
   sigset_t none;
   sigemptyset(&none);
@@ -62,7 +64,7 @@ pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, cons
     int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0) _exit(127);
-    execBatch(args, cwd, o, e, {});
+    execProgram(SORVIK_BATCH_BINARY, args, cwd, o, e, {});
   }
   return pid;
 }
@@ -82,6 +84,11 @@ int waitBatch(pid_t pid, int seconds) {
 }
 
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, RunOptions options) {
+  return runProgram(SORVIK_BATCH_BINARY, args, cwd, options);
+}
+
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                    RunOptions options) {
   TempDir console;
   fs::path out = console / "out", err = console / "err";
   pid_t pid = ::fork();
@@ -89,7 +96,7 @@ BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, Run
     int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0) _exit(127);
-    execBatch(args, cwd, o, e, options);
+    execProgram(program, args, cwd, o, e, options);
   }
   int wstatus = 0;
   ::waitpid(pid, &wstatus, 0);

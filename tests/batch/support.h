@@ -39,12 +39,17 @@ struct BatchRun {
 };
 
 struct RunOptions {
-  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, when not negative
+  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, when not negative (a write past it fails: a full disk)
+  bool asNobody = false;    // run as the user nobody when the test runs as root, so that modes count
 };
 
 // Runs sorvik-batch with the arguments in the folder `cwd`, standard input
 // closed, and waits for it.
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, RunOptions options = {});
+
+// The same for any program.
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                    RunOptions options = {});
 
 // Starts it the same way, its console into files of `console`, without waiting.
 pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, const fs::path& console);
