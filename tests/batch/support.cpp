@@ -1,12 +1,14 @@
 #include "support.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -165,6 +167,39 @@ std::string faultySong() {
          "60\t\t\t\t\t\t\tSong\t\t\n"
          "9\tla4\t1\t4\t\t\t\t\t\t0.25\n"
          "9\tLa\t1\t4\t\t\t\t\t\t0.5\n";
+}
+
+std::string runOnTerminal(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                          int& status) {
+  int master = -1;
+  pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    std::vector<std::string> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (::chdir(cwd.c_str()) != 0) _exit(127);
+    ::execv(all[0].c_str(), argv.data());
+    _exit(127);
+  }
+  std::string shown;
+  char buf[4096];
+  for (;;) {
+    ssize_t n = ::read(master, buf, sizeof buf);
+    if (n > 0) {
+      shown.append(buf, static_cast<size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;  // EIO once the tool has ended
+    }
+  }
+  ::close(master);
+  int wstatus = 0;
+  ::waitpid(pid, &wstatus, 0);
+  status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  return shown;
 }
 
 }  // namespace batchtest

@@ -58,6 +58,11 @@ pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, cons
 // (a safety net against a hang, not a measure of speed).
 int waitBatch(pid_t pid, int seconds);
 
+// Runs `program` on a pseudo-terminal (its standard output and error), and
+// returns what the terminal showed.
+std::string runOnTerminal(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                          int& status);
+
 // RFC 4180: rows of fields, quoted fields unquoted.
 std::vector<std::vector<std::string>> parseCsv(const std::string& text);
 

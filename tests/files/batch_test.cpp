@@ -1,7 +1,6 @@
 // sorvik-batch and its files: no score, document, copy or report lost, no
 // hang, nothing skipped in silence, nothing that steers the terminal.
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,28 +15,9 @@
 namespace batchtest {
 namespace {
 
-// What a terminal shows of a run of `program`.
 std::string onTerminal(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd) {
-  int master = -1;
-  pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
-  if (pid == 0) {
-    std::vector<std::string> all{program};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (::chdir(cwd.c_str()) != 0) _exit(127);
-    ::execv(all[0].c_str(), argv.data());
-    _exit(127);
-  }
-  std::string shown;
-  char buf[4096];
-  for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR);) {
-    if (n > 0) shown.append(buf, static_cast<size_t>(n));
-  }
-  ::close(master);
-  ::waitpid(pid, nullptr, 0);
-  return shown;
+  int status = 0;
+  return runOnTerminal(program, args, cwd, status);
 }
 
 TEST(BatchFiles, AReportThatWouldOverwriteAFileOfTheRunIsAUsageError) {
