@@ -46,6 +46,10 @@ namespace {
     ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead, as on a full disk
   }
   if (options.asNobody && ::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(126);
+  if (options.processLimit >= 0) {
+    struct rlimit limit = {static_cast<rlim_t>(options.processLimit), static_cast<rlim_t>(options.processLimit)};
+    ::setrlimit(RLIMIT_NPROC, &limit);
+  }
   // As from a shell: no signal blocked or ignored.
   sigset_t none;
   sigemptyset(&none);

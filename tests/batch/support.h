@@ -41,6 +41,7 @@ struct BatchRun {
 struct RunOptions {
   long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, when not negative (a write past it fails: a full disk)
   bool asNobody = false;    // run as the user nobody when the test runs as root, so that modes count
+  long processLimit = -1;   // RLIMIT_NPROC (threads count) when not negative
 };
 
 // Runs sorvik-batch with the arguments in the folder `cwd`, standard input

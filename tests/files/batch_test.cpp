@@ -140,6 +140,20 @@ TEST(BatchFiles, WithoutItsReportTheRunListsTheFailedFiles) {
   }());
 }
 
+TEST(BatchFiles, WorkersThatCannotStartAreDoneWithout) {
+  if (::getuid() != 0) GTEST_SKIP() << "needs root, to run as a user with no other process under a thread limit";
+  TempDir d;
+  fs::permissions(d.path(), fs::perms::all);
+  for (const char* name : {"a.sv2", "b.sv2", "c.sv2"}) writeFile(d / "s" / name, goodSong());
+  fs::permissions(d / "s", fs::perms::all);
+  BatchRun none = runBatch({"-j", "4", "--check", "s"}, d.path(), {.asNobody = true, .processLimit = 1});
+  EXPECT_EQ(1, none.status);
+  EXPECT_EQ("sorvik-batch: Cannot start a worker: Resource temporarily unavailable\n", none.err);
+  BatchRun some = runBatch({"-j", "4", "--check", "s"}, d.path(), {.asNobody = true, .processLimit = 2});
+  EXPECT_EQ(0, some.status) << some.err;
+  EXPECT_EQ(0u, some.out.find("3 files in ")) << some.out;
+}
+
 TEST(BatchFiles, TermAndHangUpStopTheRunAsCtrlCDoes) {
   TempDir d;
   std::string big = goodSong();
