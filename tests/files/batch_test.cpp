@@ -94,15 +94,20 @@ TEST(BatchFiles, TheErrorsCopyStaysInItsFolderAndAFailedCopyIsReported) {
 TEST(BatchFiles, WhatIsNoRegularFileOrCannotBeLookedAtHasItsRow) {
   TempDir d;
   ASSERT_EQ(0, ::mkfifo((d / "p.sv2").c_str(), 0644));
-  fs::create_directories(d / "s");
+  fs::permissions(d.path(), fs::perms::all);
+  fs::create_directories(d / "s/closed");
+  fs::permissions(d / "s", fs::perms::all);
+  fs::permissions(d / "s/closed", fs::perms::none);
   fs::create_symlink("loop.sv2", d / "s/loop.sv2");
-  BatchRun r = runBatch({"--report", "r.csv", "p.sv2", "s"}, d.path());
+  BatchRun r = runBatch({"--report", "r.csv", "p.sv2", "s"}, d.path(), {.asNobody = true});
   EXPECT_EQ(1, r.status);
   auto rows = reportRows(d / "r.csv");
   EXPECT_EQ((std::vector<std::string>{"p.sv2", "unreadable", "", "Cannot read p.sv2: Not a regular file"}),
             std::vector<std::string>(rows["p.sv2"].begin(), rows["p.sv2"].begin() + 4));
   EXPECT_EQ("unreadable", rows["s/loop.sv2"][1]);
   EXPECT_NE(std::string::npos, rows["s/loop.sv2"][3].find("Too many levels of symbolic links"));
+  EXPECT_EQ("Cannot read folder s/closed: Permission denied", rows["s/closed"][3]);
+  fs::permissions(d / "s/closed", fs::perms::all);  // so that it can be removed
 }
 
 TEST(BatchFiles, ALongNameThatTheFileSystemTakesAlsoWorksForTheTemporaryFile) {
