@@ -2,6 +2,10 @@
 // throws ends that conversion, never the process, and an opened sink is closed.
 #include <gtest/gtest.h>
 #include <sorvik/convert.h>
+#include <sorvik/files.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include <new>
 #include <stdexcept>
@@ -51,6 +55,23 @@ TEST(Library, WhateverASourceOrSinkThrowsEndsThatConversionAndAnOpenedSinkIsClos
   sorvik::Result r = sorvik::convert(source, sink, sorvik::parseCommandLine({"s.sv2", "-Q"}));
   EXPECT_EQ("Cannot convert s.sv2: out of memory", r.ioError);
   EXPECT_EQ(1, sink.closed);
+}
+
+// A score in a code page comes out as the whole file turned into UTF-8,
+// whatever the size of the pieces asked for.
+TEST(ScoreFile, TurnsACodePageIntoUtf8AsItStreams) {
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes += static_cast<char>(i * 37 % 256);
+  const std::string path = "/tmp/sorvik-files-test-" + std::to_string(::getpid()) + ".sv2";
+  std::ofstream(path, std::ios::binary) << bytes;
+  for (size_t piece : {1, 2, 7, 65536}) {
+    sorvik::ScoreFile file(path, sorvik::Encoding::Windows1254);
+    file.open();
+    std::string text, buffer(piece, '\0');
+    while (size_t n = file.read(buffer.data(), piece)) text.append(buffer, 0, n);
+    EXPECT_EQ(sorvik::toUtf8(bytes, sorvik::Encoding::Windows1254), text) << piece;
+  }
+  ::unlink(path.c_str());
 }
 
 }  // namespace
