@@ -1,7 +1,9 @@
 // SorvikToMusicXml and its files: nothing lost, nothing hangs, nothing
 // written where it must not go.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "support.h"
@@ -29,6 +31,32 @@ TEST(SingleTool, AFailedWriteLeavesTheOldDocumentAndNoTemporaryFile) {
   EXPECT_EQ("Cannot write s.xml: File too large\n", r.out);
   EXPECT_EQ((std::map<std::string, std::string>{{"s.sv2", readFile(d / "s.sv2")}, {"s.xml", "old"}}),
             snapshot(d.path()));
+}
+
+TEST(SingleTool, OnAFullDiskTheOldDocumentStaysWholeAndNoCopyIsCut) {
+  TempDir d;
+  const fs::path disk = d / "disk";
+  fs::create_directories(disk);
+  if (::getuid() != 0 || ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "needs root, to mount a small tmpfs";
+  }
+  struct Unmount {
+    const fs::path& at;
+    ~Unmount() { ::umount(at.c_str()); }
+  } unmount{disk};
+  writeFile(disk / "s.sv2", longSong(200000).substr(0, 30000));
+  writeFile(disk / "s.xml", "old");
+  BatchRun r = runSingle({"s.sv2", "-Q"}, disk);
+  EXPECT_EQ("Cannot write s.xml: No space left on device\n", r.out);
+  EXPECT_EQ("old", readFile(disk / "s.xml"));
+  fs::create_directories(disk / "Errors");
+  writeFile(disk / "e.sv2", faultySong() + std::string(14000, '#'));
+  struct statvfs space;
+  ASSERT_EQ(0, ::statvfs(disk.c_str(), &space));
+  writeFile(disk / "filler", std::string(space.f_bavail * space.f_frsize - 8192, 'f'));  // room for e.xml only
+  EXPECT_EQ(1, runSingle({"e.sv2", "-Q"}, disk).status);
+  EXPECT_FALSE(fs::exists(disk / "Errors/e.sv2"));
+  EXPECT_EQ(5u, snapshot(disk).size());  // s.sv2, s.xml, e.sv2, e.xml, filler: no temporary file
 }
 
 TEST(SingleTool, ALinkAtTheOutputNameIsReplacedNotWrittenThrough) {
