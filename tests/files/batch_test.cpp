@@ -164,17 +164,22 @@ TEST(BatchFiles, TermAndHangUpStopTheRunAsCtrlCDoes) {
   std::string big = goodSong();
   for (int i = 0; i < 2000000; ++i) big += "9\tla4\t1\t4\t\t\t\t\t\t\n";
   writeFile(d / "s/a.sv2", big);
+  auto names = [&] {
+    std::vector<std::string> all;
+    for (auto& e : fs::directory_iterator(d / "s")) all.push_back(e.path().filename().string());
+    return all;
+  };
   for (int signal : {SIGTERM, SIGHUP}) {
     TempDir console;
     pid_t pid = startBatch({"-j", "1", "--report", "r.csv", "s"}, d.path(), console.path());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The signal comes while the document is being written under its temporary name.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (names().size() < 2 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     ::kill(pid, signal);
     EXPECT_EQ(128 + signal, waitBatch(pid, 120));
-    EXPECT_EQ((std::vector<std::string>{"a.sv2"}), [&] {
-      std::vector<std::string> names;
-      for (auto& e : fs::directory_iterator(d / "s")) names.push_back(e.path().filename().string());
-      return names;
-    }());
+    EXPECT_EQ((std::vector<std::string>{"a.sv2"}), names());
     EXPECT_EQ("input,status,line,message,output,notes,bytes,milliseconds\r\n", readFile(d / "r.csv"));
     EXPECT_EQ(0u, readFile(console / "out").find("Interrupted after 0 of 1 file in "));
   }
