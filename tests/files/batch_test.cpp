@@ -147,6 +147,9 @@ TEST(BatchFiles, WithoutItsReportTheRunListsTheFailedFiles) {
 
 TEST(BatchFiles, WorkersThatCannotStartAreDoneWithout) {
   if (::getuid() != 0) GTEST_SKIP() << "needs root, to run as a user with no other process under a thread limit";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers start threads of their own";
+#endif
   TempDir d;
   fs::permissions(d.path(), fs::perms::all);
   for (const char* name : {"a.sv2", "b.sv2", "c.sv2"}) writeFile(d / "s" / name, goodSong());
