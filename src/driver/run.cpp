@@ -94,6 +94,7 @@ Result convert(InputSource& input, DocumentSink& document, const Options& option
   }
   result.console = console.str();
   result.diagnostics = std::move(cs->DIAGNOSTICS);
+  result.hints = std::move(cs->HINTS);
   result.lines = cs->LINENUMBER;
   result.notes = cs->NOTESWRITTEN;
   result.bytes = cs->DATAOUT.written();
