@@ -10,7 +10,9 @@
 //       K separate songs (song-00001.sv2, ...), each in its own makam and usul.
 //   sorvik-genscore check FILE...
 //       Converts each file with the converter's strict bar check and reports
-//       its first message (a position 0.001 measure or more off the count).
+//       its first message (a position 0.001 measure or more off the count)
+//       and every hint (a line that converts into what it probably does not
+//       mean).
 //
 // The output depends only on the arguments: the random numbers come from a
 // fixed 64-bit generator, never from the standard library's distributions.
@@ -507,7 +509,7 @@ int makeFolder(uint64_t songs, uint64_t perSong, uint64_t seed, bool crlf, const
 
 // Converts each file with the converter's strict bar check (-M): a
 // generated song must convert without any message, so every position agrees
-// with the converter's own time count.
+// with the converter's own time count, and without a hint.
 int checkFile(const char* path) {
   FILE* f = std::fopen(path, "rb");
   if (!f) {
@@ -527,6 +529,9 @@ int checkFile(const char* path) {
     std::printf("%s: interpreted line %" PRId64 ": %s\n", path, d.line, d.message.c_str());
     return 1;
   }
+  // Nor may it hold a trap that the converter hints at.
+  for (const sorvik::Hint& h : r.hints) std::printf("%s: interpreted line %" PRId64 ": hint: %s\n", path, h.line, h.text.c_str());
+  if (!r.hints.empty()) return 1;
   std::printf("%s: %" PRId64 " lines agree with their positions\n", path, r.lines);
   return 0;
 }

@@ -74,10 +74,20 @@ struct Diagnostic {
   std::string message;  // the text after "Error in Line 000012: " or "Warning in Line ...: "
 };
 
+// A line that converts without a message into something its writer probably
+// did not mean (a note that vanishes, a rest in the wrong measure). Hints are
+// data for the front ends; the console text never shows them.
+struct Hint {
+  int64_t line;      // the count of interpreted lines, as in a Diagnostic
+  std::string kind;  // a short fixed name of the trap, such as "lyric-makes-marker"
+  std::string text;  // what the converter did and how to write what was probably meant
+};
+
 struct Result {
   int status = 0;                       // 0 at the normal end; 1 after an error in the input or a failed read or write
   std::string console;                  // what the command-line tool prints, from the banner to "Lines: "
   std::vector<Diagnostic> diagnostics;  // an error is always the last; at most one warning
+  std::vector<Hint> hints;              // in the order of their lines
   std::string ioError;                  // the failed read or write, as printed; empty when none
   int64_t lines = 0;                    // non-empty lines interpreted
   int64_t notes = 0;                    // notes written, grace notes included (rests are not notes)

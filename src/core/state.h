@@ -112,6 +112,7 @@ struct ConversionState {
   Options OPTIONS;
   std::ostream* CONSOLE = nullptr;
   std::vector<Diagnostic> DIAGNOSTICS;
+  std::vector<Hint> HINTS;
 
   // Files.
   std::string FILENAMEIN, FILENAMEOUT;

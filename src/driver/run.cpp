@@ -110,6 +110,7 @@ Result convert(InputSource& input, DocumentSink& document, const Options& option
   cs->DATAOUT.abandon();
   result.console = console.str();
   result.diagnostics = std::move(cs->DIAGNOSTICS);
+  result.hints = std::move(cs->HINTS);
   result.lines = cs->LINENUMBER;
   result.notes = cs->NOTESWRITTEN;
   result.bytes = cs->DATAOUT.written();

@@ -5,6 +5,7 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "input/fields.h"
+#include "input/hints.h"
 #include "input/numbers.h"
 #include "musicxml/key.h"
 #include "musicxml/measures.h"
@@ -72,6 +73,7 @@ void processSongData(ConversionState& cs, const LineRecord& S) {
   std::string_view text = S.field(8);
   switch (cs.NOTECODE) {
     case code::MAKAM:
+      HINTKEYAFTERHEAD(cs, S);
       cs.SONGKEY.assign(S.field(9));
       cs.SONGSUBTITLE.assign("Makam: ").append(text);
       changeBeatAfterHead(cs);

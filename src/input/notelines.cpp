@@ -6,6 +6,7 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "input/fields.h"
+#include "input/hints.h"
 #include "input/lines.h"
 #include "input/timing.h"
 #include "model/duration.h"
@@ -239,17 +240,23 @@ void wedgeEnd(ConversionState& cs) {
 void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
   storeFields(cs, S);
   if (S.markerSign || containsAny(cs.NOTETEXT2, kCross)) {
-    if (!S.barlineSign && cs.NOTELEGATO == legato::TIE) {
+    const bool rest = !S.barlineSign && cs.NOTELEGATO == legato::TIE;
+    HINTMARKERNOTE(cs, S, rest);
+    if (rest) {
       specialRest(cs);
     } else {
       markers(cs);
     }
     return;
   }
-  if (cs.BEATTYPE > 0) placeInMeasure(cs);
+  if (cs.BEATTYPE > 0) {
+    HINTPOSITION(cs);
+    placeInMeasure(cs);
+  }
   if (!cs.NOTEPITCH.empty()) slurAndTie(cs);
   cs.NOTEPITCH = STRIP(cs.NOTEPITCH);
   if (cs.NOTEPITCH.empty()) {
+    HINTREST(cs);
     writeRest(cs);
   } else {
     dynamicsBefore(cs);

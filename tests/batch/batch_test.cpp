@@ -66,23 +66,27 @@ TEST(Output, MirrorsThePathsBelowEachPathGivenAndWritesNothingBesideTheInputs) {
 
 TEST(Report, QuotesCommasQuotesAndLineEndsInNamesAndMessages) {
   TempDir d;
-  const std::string comma = "a,b.sv2", quote = "say \"hi\".sv2", newline = "two\nlines.sv2";
+  const std::string comma = "a,b.sv2", quote = "say \"hi\".sv2", newline = "two\nlines.sv2",
+                    cr = "lone\rcr.sv2";
   writeFile(d / "s" / comma, goodSong());
   writeFile(d / "s" / quote, faultySong());
   writeFile(d / "s" / newline, goodSong());
+  writeFile(d / "s" / cr, goodSong());
   BatchRun r = runBatch({"--report", "r.csv", "s"}, d.path());
   EXPECT_EQ(1, r.status);
   std::string text = readFile(d / "r.csv");
   const std::string header = "input,status,line,message,output,notes,bytes,milliseconds\r\n";
   EXPECT_EQ(header, text.substr(0, header.size()));
   EXPECT_NE(std::string::npos, text.find("\r\n\"s/a,b.sv2\",converted,,,\"s/a,b.xml\",3,"));
+  EXPECT_NE(std::string::npos, text.find("\r\n\"s/lone\rcr.sv2\",converted,,,\"s/lone\rcr.xml\",3,"));
   EXPECT_NE(std::string::npos, text.find("\r\n\"s/say \"\"hi\"\".sv2\",error,4,\"Wrong note format: \"\"La\"\"\",,,,"));
   auto rows = parseCsv(text);
-  ASSERT_EQ(4u, rows.size());
+  ASSERT_EQ(5u, rows.size());
   for (auto& row : rows) EXPECT_EQ(8u, row.size());
-  EXPECT_EQ("s/" + newline, rows[3][0]);
-  EXPECT_EQ("s/two\nlines.xml", rows[3][4]);
-  EXPECT_EQ(readFile(d / "s/two\nlines.xml").size(), std::stoul(rows[3][6]));
+  EXPECT_EQ("s/" + cr, rows[2][0]);
+  EXPECT_EQ("s/" + newline, rows[4][0]);
+  EXPECT_EQ("s/two\nlines.xml", rows[4][4]);
+  EXPECT_EQ(readFile(d / "s/two\nlines.xml").size(), std::stoul(rows[4][6]));
 }
 
 TEST(Failures, AFaultyFileAmongGoodOnesIsReportedAndCopiedAndTheRestConverted) {

@@ -1,0 +1,26 @@
+// Hints: lines that convert without a message into something their writer
+// probably did not mean. Each is given where the interpreter makes the choice
+// that the hint explains; none changes what is written or printed.
+#pragma once
+
+#include "core/state.h"
+
+namespace sorvik {
+
+// A marker line (a sign of ()[]:$><{}+- anywhere, or x in field 9) that also
+// holds a note or a rest: it is written as a rest (`asRest`) or not at all.
+void HINTMARKERNOTE(ConversionState& cs, const LineRecord& S, bool asRest);
+
+// A note or rest with a value whose position is a whole number written with a
+// "." (2.0): it goes into the measure after the bar line it ends on.
+void HINTPOSITION(ConversionState& cs);
+
+// A rest just placed, with what the rest leaves out: a rest whose position is
+// a whole number stays in the open measure even when it ends a later one; its
+// lyrics and dynamics are not written.
+void HINTREST(ConversionState& cs);
+
+// A makam line after the song name line: its key is never written.
+void HINTKEYAFTERHEAD(ConversionState& cs, const LineRecord& S);
+
+}  // namespace sorvik
