@@ -1,0 +1,72 @@
+#include "ordered_pool.h"
+
+#include <algorithm>
+
+namespace sorvik::python {
+
+namespace {
+// Sources a worker may convert ahead of the reader, per worker.
+constexpr size_t kAheadPerJob = 16;
+}  // namespace
+
+OrderedPool::OrderedPool(std::vector<Source> sources, Settings settings, unsigned jobs)
+    : sources_(std::move(sources)),
+      settings_(std::move(settings)),
+      window_(std::max<size_t>(1, jobs) * kAheadPerJob),
+      slots_(window_) {
+  jobs = static_cast<unsigned>(std::clamp<size_t>(jobs, 1, std::max<size_t>(1, sources_.size())));
+  try {
+    for (unsigned i = 0; i < jobs; ++i) threads_.emplace_back(&OrderedPool::work, this);
+  } catch (const std::system_error&) {
+    // Threads that cannot be started: go on with those there are.
+    if (threads_.empty()) throw;
+  }
+}
+
+OrderedPool::~OrderedPool() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  room_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
+
+void OrderedPool::work() {
+  for (;;) {
+    size_t index;
+    {
+      std::unique_lock lock(mutex_);
+      room_.wait(lock, [&] { return stopping_ || claimed_ >= sources_.size() || claimed_ < taken_ + window_; });
+      if (stopping_ || claimed_ >= sources_.size()) return;
+      index = claimed_++;
+    }
+    Conversion done;
+    try {
+      done = convertSource(sources_[index], settings_);
+    } catch (const std::exception& failure) {  // out of memory: that source fails, not the process
+      done.result.status = 1;
+      done.result.ioError = failure.what();
+    }
+    {
+      std::lock_guard lock(mutex_);
+      slots_[index % window_] = std::move(done);
+    }
+    ready_.notify_all();
+  }
+}
+
+bool OrderedPool::next(Conversion& conversion, size_t& index) {
+  std::unique_lock lock(mutex_);
+  if (taken_ >= sources_.size()) return false;
+  std::optional<Conversion>& slot = slots_[taken_ % window_];
+  ready_.wait(lock, [&] { return slot.has_value(); });
+  conversion = std::move(*slot);
+  slot.reset();
+  index = taken_++;
+  lock.unlock();
+  room_.notify_all();
+  return true;
+}
+
+}  // namespace sorvik::python
