@@ -1,7 +1,7 @@
 """The converter's library; use the package sorvik."""
 
 import os
-from typing import List, Literal, Optional, Tuple, Union
+from typing import Dict, List, Literal, Optional, Tuple, Union
 
 banner: str
 
@@ -71,3 +71,6 @@ class Pool:
     def next(self) -> Optional[Result]:
         """The next source's result in order (OSError for a file that cannot be
         read); None after the last."""
+
+def command_line_keywords(args: List[bytes]) -> Dict[str, Union[str, bool, int]]:
+    """The keyword arguments of convert() that the arguments of SorvikToMusicXml ask for."""

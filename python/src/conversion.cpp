@@ -23,6 +23,12 @@ void setVariant(Options& options, std::string_view variant) {
   throw std::invalid_argument("variant must be \"exact\" or \"musescore\", not \"" + std::string(variant) + "\"");
 }
 
+}  // namespace
+
+const char* variantName(const Options& options) { return options.musescorePrint ? "musescore" : "exact"; }
+
+namespace {
+
 // The document, kept in memory.
 class StringSink : public DocumentSink {
  public:

@@ -22,6 +22,9 @@ struct Settings {
 Settings settingsFrom(std::string_view variant, bool arrows, bool strictBars, int64_t instrument,
                       std::string_view encoding);
 
+// The Python name of the options' variant: "exact", "musescore" or "music21".
+const char* variantName(const Options& options);
+
 // A score: its bytes in memory, which the caller keeps alive during the
 // conversion, or the path of its file.
 struct Source {

@@ -4,6 +4,7 @@
 #include <nanobind/nanobind.h>
 #include <nanobind/stl/string.h>
 #include <nanobind/stl/string_view.h>
+#include <nanobind/stl/vector.h>
 
 #include <cstring>
 #include <memory>
@@ -214,6 +215,21 @@ NB_MODULE(_sorvik, m) {
             new (s) Settings(settingsFrom(variant, arrows, strictBars, instrument, encoding));
           },
           nb::kw_only(), "variant"_a, "arrows"_a, "strict_bars"_a, "instrument"_a, "encoding"_a);
+
+  m.def(
+      "command_line_keywords",
+      [](const std::vector<nb::bytes>& args) {
+        std::vector<std::string> list;
+        for (const nb::bytes& a : args) list.push_back(bytesOf(a));
+        const Options o = parseCommandLine(list);
+        nb::dict keywords;
+        keywords["variant"] = variantName(o);
+        keywords["arrows"] = o.arrows;
+        keywords["strict_bars"] = o.strictBars;
+        keywords["instrument"] = o.instrument;
+        return keywords;
+      },
+      "args"_a, "The keyword arguments of convert() that the arguments of SorvikToMusicXml ask for.");
 
   m.def(
       "convert",
