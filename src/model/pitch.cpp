@@ -8,6 +8,7 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "model/names.h"
+#include "model/variant.h"
 
 namespace sorvik {
 
@@ -200,7 +201,7 @@ void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accide
   // plain flat or sharp keeps its alter, from the key signature too (without
   // it MuseScore draws and plays a natural); a microtonal one loses it, as
   // MuseScore would draw its glyph on every such note.
-  if (cs.OPTIONS.musescorePrint && accidental != "flat" && accidental != "sharp") alter = {};
+  if (RULES(cs.OPTIONS.variant).printAlters && accidental != "flat" && accidental != "sharp") alter = {};
   accidental = {};
 }
 
@@ -243,14 +244,14 @@ WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
   WrittenPitch w = writtenAsRead(pitch);
   if (cs.OPTIONS.arrows) w.arrows = ARROWS(pitch.reduced);
   if (!w.accidentalValid) return w;
-  if (cs.OPTIONS.musescorePrint) w.alter = PRINTNOTEALTER(pitch.reduced);
+  if (RULES(cs.OPTIONS.variant).printAlters) w.alter = PRINTNOTEALTER(pitch.reduced);
   ACCIDENTALDECISION(cs, w.step, w.accidental, w.alter);
   return w;
 }
 
 WrittenPitch WRITTENGRACEPITCH(ConversionState& cs, std::string_view token) {
   WrittenPitch w = writtenAsRead(READPITCH(cs, token, true));
-  if (cs.OPTIONS.musescorePrint) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
+  if (RULES(cs.OPTIONS.variant).printAlters) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
   return w;
 }
 

@@ -184,7 +184,7 @@ TEST_F(Model, AccidentalsInForceAreNotPrintedAgain) {
 }
 
 TEST_F(Model, PrintVariantDropsTheAlterOfMicrotonesInForce) {
-  cs.OPTIONS.musescorePrint = true;
+  cs.OPTIONS.variant = Variant::MuseScorePrint;
   auto alterAfterRepeat = [&](char step, std::string_view accidental) {
     std::string_view first = accidental, alter = "a";
     ACCIDENTALDECISION(cs, step, first, alter);
