@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -13,21 +15,13 @@ namespace sorvik::python {
 
 namespace {
 
-// The output variant by its Python name.
-void setVariant(Options& options, std::string_view variant) {
-  if (variant == "exact") return;
-  if (variant == "musescore") {
-    options.musescorePrint = true;
-    return;
-  }
-  throw std::invalid_argument("variant must be \"exact\" or \"musescore\", not \"" + std::string(variant) + "\"");
-}
-
-}  // namespace
-
-const char* variantName(const Options& options) { return options.musescorePrint ? "musescore" : "exact"; }
-
-namespace {
+// The output variants by their Python names.
+struct VariantName {
+  Variant variant;
+  const char* name;
+};
+constexpr VariantName kVariants[] = {
+    {Variant::Exact, "exact"}, {Variant::MuseScorePrint, "musescore"}, {Variant::Music21, "music21"}};
 
 // The document, kept in memory.
 class StringSink : public DocumentSink {
@@ -83,10 +77,23 @@ std::unique_ptr<InputSource> openScore(const std::string& path, Encoding encodin
 
 }  // namespace
 
+const char* variantName(const Options& options) {
+  for (const VariantName& v : kVariants) {
+    if (v.variant == options.variant) return v.name;
+  }
+  return "exact";
+}
+
 Settings settingsFrom(std::string_view variant, bool arrows, bool strictBars, int64_t instrument,
                       std::string_view encoding) {
   Settings s;
-  setVariant(s.options, variant);
+  auto known =
+      std::find_if(std::begin(kVariants), std::end(kVariants), [&](const VariantName& v) { return variant == v.name; });
+  if (known == std::end(kVariants)) {
+    throw std::invalid_argument("variant must be \"exact\", \"musescore\" or \"music21\", not \"" +
+                                std::string(variant) + "\"");
+  }
+  s.options.variant = known->variant;
   s.options.arrows = arrows;
   s.options.strictBars = strictBars;
   s.options.instrument = instrument;
