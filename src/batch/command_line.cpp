@@ -14,7 +14,7 @@ constexpr std::string_view kUsage =
     "  -P              documents shaped for printing with MuseScore (NAME.musescore-print.xml)\n"
     "  --music21       documents for music21 and other analysis software (NAME.music21.xml)\n"
     "  -A              arrow marks for comma inflections\n"
-    "  -I N            MIDI program of the part (default 1)\n"
+    "  -I N            MIDI program of the part, 1 to 128 (default 1)\n"
     "  -M              a bar check that fails is an error\n"
     "  -o DIR          write the documents below DIR, mirroring the paths below each PATH\n"
     "  -j N            N conversions at a time (default: one per core)\n"
@@ -27,13 +27,23 @@ constexpr std::string_view kUsage =
     "  --version       print the version\n"
     "\n"
     "Exit status: 0 when no file ended in an error, 1 when some did, 2 for a wrong command line,\n"
-    "130 when interrupted.\n";
+    "130 when interrupted (Ctrl-C), 143 when terminated, 129 when the terminal hung up.\n";
 
 unsigned parseJobs(const std::string& text) {
   unsigned n = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
   if (ec != std::errc() || end != text.data() + text.size() || n == 0 || n > 1024) {
     throw UsageError("-j wants a number of workers from 1 to 1024, not \"" + text + "\"");
+  }
+  return n;
+}
+
+// A MIDI program, 1 to 128: anything else (another option, say) is a mistake.
+int64_t parseInstrument(const std::string& text) {
+  int n = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 128) {
+    throw UsageError("-I wants a MIDI program from 1 to 128, not \"" + text + "\"");
   }
   return n;
 }
@@ -87,8 +97,7 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "-q") {
       o.quiet = true;
     } else if (arg == "-I") {
-      // The number is read by the single tool's own rules, which never fail.
-      o.instrument = parseCommandLine({"-", "-I", value()}).instrument;
+      o.instrument = parseInstrument(value());
     } else if (arg == "-o") {
       o.outputDir = value();
       if (o.outputDir.empty()) throw UsageError("-o wants a folder");

@@ -16,7 +16,7 @@ struct BatchOptions {
   Variant variant = Variant::Exact;  // -P: MuseScorePrint; --music21: Music21
   bool arrows = false;               // -A
   bool strictBars = false;           // -M
-  int64_t instrument = 1;            // -I N, read as the single tool reads it
+  int64_t instrument = 1;            // -I N, 1 to 128
   std::string outputDir;             // -o DIR; empty: each document next to its input
   unsigned jobs = 0;                 // -j N; 0: one worker per core
   bool check = false;                // --check: no document is written

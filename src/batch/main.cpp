@@ -8,12 +8,16 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include <sorvik/files.h>
+
 #include "batch/command_line.h"
+#include "batch/plan.h"
 #include "batch/progress.h"
 #include "batch/report.h"
 #include "batch/walk.h"
@@ -21,35 +25,59 @@
 
 namespace {
 
-// Set by Ctrl-C; the workers end their conversions at the next read or write.
+// Set by Ctrl-C, SIGTERM or SIGHUP (the signal in `stopSignal`); the workers
+// end their conversions at the next read or write.
 std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-extern "C" void onInterrupt(int) { interrupted.store(true); }
+extern "C" void onInterrupt(int signal) {
+  stopSignal.store(signal);
+  interrupted.store(true);
+}
 
 void watchSignals() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  // A parent may have left it blocked; the workers inherit this mask.
-  sigset_t interrupt;
-  sigemptyset(&interrupt);
-  sigaddset(&interrupt, SIGINT);
-  pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+  // A parent may have left them blocked; the workers inherit this mask.
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaction(signal, &action, nullptr);
+    sigaddset(&stops, signal);
+  }
+  pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
   // A limit on file sizes fails the write (one row) instead of ending the run.
   signal(SIGXFSZ, SIG_IGN);
 }
 
-std::string failureLine(const std::string& input, const sorvik::batch::Outcome& o) {
-  if (o.line >= 0) return input + ", line " + std::to_string(o.line) + ": " + o.message;
-  return input + ": " + o.message;
+// On a terminal a score's name or text cannot steer it: its control
+// characters are shown escaped.
+std::string failureLine(const std::string& input, const sorvik::batch::Outcome& o, bool terminal) {
+  std::string line =
+      o.line >= 0 ? input + ", line " + std::to_string(o.line) + ": " + o.message : input + ": " + o.message;
+  return terminal ? sorvik::terminalSafe(line) : line;
+}
+
+// Folders the run writes into, where runs killed outright may have left
+// temporary files; the searched folders are cleaned as they are searched.
+void removeStaleTemporariesBelow(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (folder.empty() || !fs::is_directory(folder, ec)) return;
+  sorvik::removeStaleTemporaries(folder);
+  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec)) sorvik::removeStaleTemporaries(it->path().string());
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  using namespace sorvik;
   using namespace sorvik::batch;
   std::vector<std::string> args(argv + 1, argv + argc);
   BatchOptions options;
@@ -72,21 +100,36 @@ int main(int argc, char** argv) {
   watchSignals();
   auto start = std::chrono::steady_clock::now();
 
-  std::vector<InputFile> files = findInputs(options.paths, interrupted);
+  std::vector<InputFile> files = findInputs(options.paths, interrupted, {options.outputDir, options.errorsDir});
+  FileConverter converter(options, interrupted);
+  try {
+    checkReportPath(options, files, converter);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "sorvik-batch: %s\n\n", e.what());
+    std::fwrite(usageText().data(), 1, usageText().size(), stderr);
+    return 2;
+  }
+  if (!options.check) markSameDocuments(files, converter);
+  removeStaleTemporariesBelow(options.outputDir);
+  removeStaleTemporariesBelow(options.errorsDir);
+  if (!options.reportFile.empty()) removeStaleTemporaries(folderOf(options.reportFile));
   Report report;
   if (std::string error; !options.reportFile.empty() && !report.open(options.reportFile, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  FileConverter converter(options, interrupted);
   WorkerPool pool(files, converter, interrupted);
   ProgressBar bar(stderr, !options.quiet && ::isatty(STDERR_FILENO), files.size());
   bar.update(Tally{}, true);
-  pool.start(jobs);
+  if (std::string error; !pool.start(jobs, error)) {
+    bar.clear();
+    std::fprintf(stderr, "sorvik-batch: %s\n", error.c_str());
+    return 1;
+  }
 
   Totals totals;
-  const bool listFailures = !options.quiet && options.reportFile.empty();
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
   std::vector<std::string> failures;
   auto handle = [&](size_t i) {
     Outcome o = pool.take(i);
@@ -97,8 +140,8 @@ int main(int argc, char** argv) {
       case Status::Error: ++totals.errors; break;
       case Status::Unreadable: ++totals.unreadable; break;
     }
-    if (listFailures && (o.status == Status::Error || o.status == Status::Unreadable)) {
-      failures.push_back(failureLine(files[i].path, o));
+    if (!options.quiet && (o.status == Status::Error || o.status == Status::Unreadable)) {
+      failures.push_back(failureLine(files[i].path, o, terminal));
     }
     report.add(files[i].path, o);
   };
@@ -118,13 +161,22 @@ int main(int argc, char** argv) {
   bar.clear();
 
   int status = totals.errors + totals.unreadable > 0 ? 1 : 0;
-  if (std::string error; !report.close(error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+  // Without a report (none asked for, or it could not be written) the failed
+  // files are listed on the console.
+  std::string reportError;
+  const bool reported = !options.reportFile.empty() && report.close(reportError);
+  if (!reportError.empty()) {
+    std::fprintf(stderr, "%s\n", reportError.c_str());
     status = 1;
   }
-  for (const std::string& line : failures) std::printf("%s\n", line.c_str());
+  if (!reported) {
+    for (const std::string& line : failures) std::printf("%s\n", line.c_str());
+  }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%s\n", summaryLine(totals, files.size(), seconds, interrupted.load(), options.reportFile).c_str());
+  std::string summary =
+      summaryLine(totals, files.size(), seconds, interrupted.load(), reported ? options.reportFile : "");
+  if (!reportError.empty()) summary += " (no report: " + reportError + ")";
+  std::printf("%s\n", (terminal ? terminalSafe(summary) : summary).c_str());
   std::fflush(stdout);
-  return interrupted.load() ? 130 : status;
+  return interrupted.load() ? 128 + (stopSignal.load() != 0 ? stopSignal.load() : SIGINT) : status;
 }

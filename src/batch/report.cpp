@@ -1,9 +1,8 @@
 #include "batch/report.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
-#include "batch/utf8.h"
+#include <sorvik/files.h>
 
 namespace sorvik::batch {
 
@@ -29,19 +28,29 @@ std::string csvField(std::string_view text) {
   return quoted;
 }
 
-Report::~Report() {
-  if (file_) std::fclose(file_);
-}
-
 bool Report::open(const std::string& path, std::string& error) {
-  path_ = path;
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) {
-    error = "Cannot create " + path + ": " + std::strerror(errno);
+  file_ = std::make_unique<DocumentFile>(path);
+  try {
+    file_->open();
+  } catch (const IoError& e) {
+    file_.reset();
+    error = e.what();
     return false;
   }
-  std::fputs("input,status,line,message,output,notes,bytes,milliseconds\r\n", file_);
+  pending_ = "input,status,line,message,output,notes,bytes,milliseconds\r\n";
   return true;
+}
+
+// Rows go out in blocks; a failed write is kept for close() to say.
+void Report::flush() {
+  if (!file_ || !error_.empty() || pending_.empty()) return;
+  try {
+    file_->write(pending_);
+  } catch (const IoError& e) {
+    error_ = e.what();
+    file_->discard();
+  }
+  pending_.clear();
 }
 
 void Report::field(std::string_view text) {
@@ -66,17 +75,23 @@ void Report::add(const std::string& input, const Outcome& o) {
   char ms[32];
   std::snprintf(ms, sizeof ms, ",%.3f\r\n", o.milliseconds);
   row_ += ms;
-  std::fwrite(row_.data(), 1, row_.size(), file_);
+  pending_ += row_;
+  if (pending_.size() >= (1 << 16)) flush();
 }
 
 bool Report::close(std::string& error) {
   if (!file_) return true;
-  bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
-  int why = errno;
-  ok = std::fclose(file_) == 0 && ok;
-  file_ = nullptr;
-  if (!ok) error = "Cannot write " + path_ + ": " + std::strerror(why ? why : EIO);
-  return ok;
+  flush();
+  if (error_.empty()) {
+    try {
+      file_->commit();
+    } catch (const IoError& e) {
+      error_ = e.what();
+    }
+  }
+  file_.reset();
+  error = error_;
+  return error_.empty();
 }
 
 }  // namespace sorvik::batch

@@ -1,32 +1,34 @@
 // The report: a CSV file (RFC 4180, UTF-8), a header row and one row per file.
 #pragma once
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include <sorvik/files.h>
 
 #include "batch/outcome.h"
 
 namespace sorvik::batch {
 
+// Written under a temporary name and renamed when it is complete, so that it
+// is never cut; after a failed write (a full disk) there is none at all.
 class Report {
  public:
-  Report() = default;
-  Report(const Report&) = delete;
-  Report& operator=(const Report&) = delete;
-  ~Report();
-
-  // Creates the file and writes the header row; false with the reason in `error`.
+  // Creates the temporary file and writes the header row; false with the
+  // reason in `error`.
   bool open(const std::string& path, std::string& error);
   void add(const std::string& input, const Outcome& outcome);
-  // Flushes and closes; false with the reason in `error`.
+  // Writes the rest and gives the report its name; false with the reason in
+  // `error` (then there is no report).
   bool close(std::string& error);
 
  private:
   void field(std::string_view text);
-  std::FILE* file_ = nullptr;
-  std::string path_;
-  std::string row_;
+  void flush();
+  std::unique_ptr<DocumentFile> file_;
+  std::string error_;  // the first failed write
+  std::string row_, pending_;
 };
 
 // The field as CSV: quoted when it holds a comma, a quote or a line end

@@ -1,8 +1,12 @@
 #include "batch/walk.h"
 
+#include <sys/stat.h>
+
+#include <sorvik/files.h>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <system_error>
 #include <unordered_set>
 #include <utility>
@@ -15,7 +19,12 @@ namespace {
 
 class Collector {
  public:
-  explicit Collector(const std::atomic<bool>& stop) : stop_(stop) {}
+  Collector(const std::atomic<bool>& stop, const std::vector<std::string>& skipped) : stop_(stop) {
+    for (const std::string& folder : skipped) {
+      struct stat st;
+      if (!folder.empty() && ::stat(folder.c_str(), &st) == 0) skipped_.insert({st.st_dev, st.st_ino});
+    }
+  }
 
   void addPath(const std::string& given) {
     std::error_code ec;
@@ -47,7 +56,7 @@ class Collector {
     fs::path absolute = fs::absolute(path, ec);
     std::string key = (ec ? fs::path(path) : absolute).lexically_normal().string();
     if (!seen_.insert(std::move(key)).second) return;
-    files_.push_back({path, relative, std::move(problem)});
+    files_.push_back({path, relative, std::move(problem), {}});
   }
 
   void walk(const std::string& root) {
@@ -59,6 +68,7 @@ class Collector {
       std::string folder = std::move(pending.back());
       pending.pop_back();
       std::string shown = folder.empty() ? root : prefix + folder;
+      removeStaleTemporaries(shown);
       std::error_code ec;
       fs::directory_iterator it(folder.empty() ? fs::path(root) : fs::path(prefix + folder), ec), end;
       if (ec) {
@@ -71,8 +81,12 @@ class Collector {
         std::string relative = folder.empty() ? name : folder + "/" + name;
         std::error_code sec;
         fs::file_status own = it->symlink_status(sec);
+        if (sec) {  // a name too long, say: said, never skipped in silence
+          add(prefix + relative, relative, "Cannot read " + prefix + relative + ": " + sec.message());
+          continue;
+        }
         if (own.type() == fs::file_type::directory) {
-          pending.push_back(relative);
+          if (!isSkipped(prefix + relative)) pending.push_back(relative);
           continue;
         }
         if (!isScoreName(name)) continue;
@@ -80,6 +94,10 @@ class Collector {
           // A link to a score is converted; a link to a folder is not followed;
           // a dangling link gets its row as a file that cannot be read.
           fs::file_type target = it->status(sec).type();
+          if (sec && target != fs::file_type::not_found) {  // a link loop
+            add(prefix + relative, relative, "Cannot read " + prefix + relative + ": " + sec.message());
+            continue;
+          }
           if (target != fs::file_type::regular && target != fs::file_type::not_found) continue;
         } else if (own.type() != fs::file_type::regular) {
           continue;  // pipes and devices are no scores
@@ -90,7 +108,14 @@ class Collector {
     }
   }
 
+  // The folders the tool writes into (-o, --errors) are not searched.
+  bool isSkipped(const std::string& folder) const {
+    struct stat st;
+    return !skipped_.empty() && ::stat(folder.c_str(), &st) == 0 && skipped_.count({st.st_dev, st.st_ino}) > 0;
+  }
+
   const std::atomic<bool>& stop_;
+  std::set<std::pair<dev_t, ino_t>> skipped_;
   std::vector<InputFile> files_;
   std::unordered_set<std::string> seen_;
 };
@@ -103,8 +128,9 @@ bool isScoreName(const std::string& name) {
   return end[0] == '.' && (end[1] | 0x20) == 's' && (end[2] | 0x20) == 'v' && end[3] == '2';
 }
 
-std::vector<InputFile> findInputs(const std::vector<std::string>& paths, const std::atomic<bool>& stop) {
-  Collector c(stop);
+std::vector<InputFile> findInputs(const std::vector<std::string>& paths, const std::atomic<bool>& stop,
+                                  const std::vector<std::string>& skipped) {
+  Collector c(stop, skipped);
   for (const std::string& p : paths) {
     if (stop.load(std::memory_order_relaxed)) break;
     c.addPath(p);

@@ -2,8 +2,9 @@
 
 #include <exception>
 #include <memory>
+#include <system_error>
 
-#include "batch/files.h"
+#include <sorvik/files.h>
 
 namespace sorvik::batch {
 
@@ -24,11 +25,11 @@ std::string FileConverter::outputPath(const InputFile& file) const {
   return dir + folderOf(file.relative) + name;
 }
 
-bool FileConverter::convert(const InputFile& file, unsigned worker, Outcome& outcome) const {
+bool FileConverter::convert(const InputFile& file, Outcome& outcome) const {
   auto start = std::chrono::steady_clock::now();
   bool kept;
   try {
-    kept = run(file, worker, outcome);
+    kept = run(file, outcome);
   } catch (const Interrupted&) {
     kept = false;
   } catch (const std::exception& e) {
@@ -42,91 +43,92 @@ bool FileConverter::convert(const InputFile& file, unsigned worker, Outcome& out
   return kept;
 }
 
-bool FileConverter::run(const InputFile& file, unsigned worker, Outcome& outcome) const {
-  if (!file.problem.empty()) {
-    outcome.status = Status::Unreadable;
-    outcome.message = file.problem;
-    return true;
-  }
-  const bool writing = !options_.check;
-  std::string output;
-  if (writing) {
-    output = outputPath(file);
-    std::string error;
-    if (!options_.outputDir.empty() && !makeFolders(folderOf(output), error)) {
-      outcome.status = Status::Error;
-      outcome.message = error;
-      return true;
-    }
+namespace {
+
+// The document of --check: counted, not kept.
+class NoDocument : public DocumentSink {
+ public:
+  explicit NoDocument(const std::atomic<bool>& stop) : stop_(stop) {}
+  void write(std::string_view) override {
+    if (stop_.load(std::memory_order_relaxed)) throw Interrupted();
   }
 
-  FileSource source(file.path, stop_);
-  std::string text;
-  std::unique_ptr<TextSource> transcoded;
-  if (options_.encoding != Encoding::Utf8) {
-    // The code page is turned into UTF-8 before the conversion, as a whole.
-    try {
-      source.open();
-      text = toUtf8(source.readAll(), options_.encoding);
-    } catch (const Interrupted&) {
-      return false;
-    } catch (const IoError& e) {
-      outcome.status = Status::Unreadable;
-      outcome.message = e.what();
-      return true;
-    }
-    transcoded = std::make_unique<TextSource>(text);
-  }
-  InputSource& input = transcoded ? static_cast<InputSource&>(*transcoded) : source;
+ private:
+  const std::atomic<bool>& stop_;
+};
 
-  TempDocument document(output, worker, stop_);
-  NoDocument nothing(stop_);
-  DocumentSink& sink = writing ? static_cast<DocumentSink&>(document) : nothing;
-  Options options = conversionOptions(options_, file.path);
-  Result r = sorvik::convert(input, sink, options);
+void failedWith(Outcome& outcome, Status status, std::string message) {
+  outcome = Outcome();
+  outcome.status = status;
+  outcome.message = std::move(message);
+}
 
-  if (r.failed() && stop_.load()) return false;
+// The outcome of a conversion that ran, before its document is committed.
+void judge(const Result& r, const ScoreFile& source, bool utf8, Outcome& outcome) {
   if (source.failed()) {
-    outcome.status = Status::Unreadable;
-    outcome.message = r.ioError;
+    failedWith(outcome, Status::Unreadable, r.ioError);
   } else if (!r.ioError.empty()) {
-    outcome.status = Status::Error;
-    outcome.message = r.ioError;
+    failedWith(outcome, Status::Error, r.ioError);
   } else if (r.inputError()) {
-    outcome.status = Status::Error;
+    failedWith(outcome, Status::Error, r.diagnostics.back().message);
     outcome.line = r.diagnostics.back().line;
-    outcome.message = r.diagnostics.back().message;
     outcome.inputError = true;
   } else if (r.failed()) {
-    outcome.status = Status::Error;
-    outcome.message = "The conversion failed";
+    failedWith(outcome, Status::Error, "The conversion failed");
   } else {
     if (!r.diagnostics.empty()) {
       outcome.status = Status::Warning;
       outcome.line = r.diagnostics.back().line;
       outcome.message = r.diagnostics.back().message;
-    } else if (r.textReplaced || (!transcoded && !source.utf8())) {
+    } else if (r.textReplaced || (utf8 && !source.utf8())) {
       outcome.status = Status::Warning;
       outcome.message = kNotUtf8;
     }
     outcome.counted = true;
     outcome.notes = r.notes;
     outcome.bytes = r.bytes;
-    if (writing) {
-      try {
-        document.commit();
-        outcome.output = output;
-      } catch (const IoError& e) {
-        outcome = Outcome();
-        outcome.status = Status::Error;
-        outcome.message = e.what();
-      }
+  }
+}
+
+}  // namespace
+
+bool FileConverter::run(const InputFile& file, Outcome& outcome) const {
+  if (!file.problem.empty()) {
+    failedWith(outcome, Status::Unreadable, file.problem);
+    return true;
+  }
+  if (!file.sameDocumentAs.empty()) {
+    failedWith(outcome, Status::Error, "Same document as " + file.sameDocumentAs);
+    return true;
+  }
+  const bool writing = !options_.check;
+  const std::string output = writing ? outputPath(file) : std::string();
+  if (writing && !options_.outputDir.empty()) makeFolders(folderOf(output));
+
+  ScoreFile source(file.path, options_.encoding);
+  source.stopWhen(stop_);
+  DocumentFile document(output);
+  document.stopWhen(stop_);
+  NoDocument nothing(stop_);
+  DocumentSink& sink = writing ? static_cast<DocumentSink&>(document) : nothing;
+  Result r = sorvik::convert(source, sink, conversionOptions(options_, file.path));
+  if (r.failed() && stop_.load()) return false;
+  judge(r, source, options_.encoding == Encoding::Utf8, outcome);
+  if (outcome.counted && writing) {
+    try {
+      document.commit();
+      outcome.output = output;
+    } catch (const IoError& e) {
+      failedWith(outcome, Status::Error, e.what());
     }
   }
   if (outcome.inputError && !options_.errorsDir.empty()) {
-    std::string dir = options_.errorsDir;
-    if (dir.back() != '/') dir += '/';
-    copyUnlessPresent(file.path, dir + file.relative);
+    try {
+      copyScore(file.path, options_.errorsDir, file.relative, true);
+    } catch (const IoError& e) {
+      outcome.message += "; ";
+      outcome.message += e.what();
+    }
   }
   return true;
 }
@@ -135,21 +137,32 @@ WorkerPool::WorkerPool(const std::vector<InputFile>& files, const FileConverter&
                        const std::atomic<bool>& stop)
     : files_(files), converter_(converter), stop_(stop), outcomes_(files.size()), states_(files.size()) {}
 
-void WorkerPool::start(unsigned workers) {
+bool WorkerPool::start(unsigned workers, std::string& error) {
   if (workers > files_.size()) workers = static_cast<unsigned>(files_.size());
-  {
+  // A thread the system refuses (a limit on processes, say) is done without:
+  // the files are shared by those that started.
+  for (unsigned w = 0; w < workers; ++w) {
     std::lock_guard lock(mutex_);
-    running_ = workers;
+    try {
+      threads_.emplace_back(&WorkerPool::work, this);
+    } catch (const std::system_error& e) {
+      if (threads_.empty()) {
+        error = std::string("Cannot start a worker: ") + e.what();
+        return files_.empty();
+      }
+      break;
+    }
+    ++running_;
   }
-  for (unsigned w = 0; w < workers; ++w) threads_.emplace_back(&WorkerPool::work, this, w);
+  return true;
 }
 
-void WorkerPool::work(unsigned worker) {
+void WorkerPool::work() {
   while (!stop_.load(std::memory_order_relaxed)) {
     size_t i = next_.fetch_add(1);
     if (i >= files_.size()) break;
     Outcome o;
-    bool kept = converter_.convert(files_[i], worker, o);
+    bool kept = converter_.convert(files_[i], o);
     {
       std::lock_guard lock(mutex_);
       if (kept) {

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -22,12 +23,12 @@ class FileConverter {
  public:
   FileConverter(const BatchOptions& options, const std::atomic<bool>& stop) : options_(options), stop_(stop) {}
   // False when the conversion was interrupted: then nothing of it is kept.
-  bool convert(const InputFile& file, unsigned worker, Outcome& outcome) const;
+  bool convert(const InputFile& file, Outcome& outcome) const;
   // Where the document of the file goes.
   std::string outputPath(const InputFile& file) const;
 
  private:
-  bool run(const InputFile& file, unsigned worker, Outcome& outcome) const;
+  bool run(const InputFile& file, Outcome& outcome) const;
   const BatchOptions& options_;
   const std::atomic<bool>& stop_;
 };
@@ -46,7 +47,9 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
   ~WorkerPool() { join(); }
 
-  void start(unsigned workers);
+  // Starts up to `workers` workers; false, with the reason in `error`, when
+  // not one could be started.
+  bool start(unsigned workers, std::string& error);
   // Waits at most `wait` for every worker to end (all files done, or
   // interrupted); true when they have. The workers do not wake the caller
   // for each file: on two cores that costs more than a song's conversion.
@@ -60,7 +63,7 @@ class WorkerPool {
 
  private:
   enum class State : unsigned char { Pending, Done, Skipped };
-  void work(unsigned worker);
+  void work();
 
   const std::vector<InputFile>& files_;
   const FileConverter& converter_;

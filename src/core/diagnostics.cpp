@@ -24,4 +24,10 @@ void PRINTWARNING(ConversionState& cs, std::string_view S) {
   *cs.CONSOLE << "Warning in Line " << lineNumberText(cs.LINENUMBER) << ": " << S << ": " << cs.FILENAMEIN << '\n';
 }
 
+void READLINE(ConversionState& cs, std::string& line) {
+  if (cs.DATAIN.readLine(line)) return;
+  line.clear();
+  STOPSORVIK(cs, "Line longer than " + std::to_string(LineReader::kLongestLine) + " bytes", cs.FILENAMEIN);
+}
+
 }  // namespace sorvik

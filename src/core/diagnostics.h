@@ -21,6 +21,10 @@ struct RunEnd {
 [[noreturn]] void STOPSORVIK(ConversionState& cs, std::string_view S, const std::string& FILENAME);
 void PRINTWARNING(ConversionState& cs, std::string_view S);
 
+// Reads the next line of the input into `line`; a line longer than the
+// reader holds is an error, so that memory stays bounded.
+void READLINE(ConversionState& cs, std::string& line);
+
 // B must hold, or the run stops with message S. S may be a text or a function
 // that makes the text, so that a message is only built when it is needed.
 template <class Message>

@@ -24,7 +24,7 @@ bool LineReader::fill() {
 
 bool LineReader::atEnd() { return pos_ >= len_ && !fill(); }
 
-void LineReader::readLine(std::string& line) {
+bool LineReader::readLine(std::string& line) {
   line.clear();
   while (pos_ < len_ || fill()) {
     const char* start = buf_ + pos_;
@@ -35,13 +35,15 @@ void LineReader::readLine(std::string& line) {
     if (const void* cr = std::memchr(start, '\r', static_cast<size_t>(stop - start))) {
       stop = static_cast<const char*>(cr);
     }
+    if (line.size() + static_cast<size_t>(stop - start) > kLongestLine) return false;
     line.append(start, stop);
     pos_ += static_cast<size_t>(stop - start);
     if (stop == end) continue;  // the line goes on in the next block
     ++pos_;
     if (*stop == '\r' && !atEnd() && buf_[pos_] == '\n') ++pos_;
-    return;
+    return true;
   }
+  return true;
 }
 
 // Not zeroed: only what is written is read.
@@ -50,7 +52,7 @@ LineWriter::LineWriter() : buf_(new char[kCapacity]) {}
 LineWriter::~LineWriter() = default;
 
 void LineWriter::open(DocumentSink& sink) {
-  sink_ = &sink;
+  sink_ = open_ = &sink;
   len_ = 0;
   written_ = 0;
   notUtf8_ = false;
@@ -75,7 +77,7 @@ void LineWriter::writeOut(const char* data, size_t size) {
   try {
     sink_->write(std::string_view(data, size));
   } catch (...) {
-    sink_ = nullptr;  // nothing more goes out, and the sink is not closed again
+    sink_ = nullptr;  // nothing more goes out
     throw;
   }
   written_ += size;
@@ -89,11 +91,22 @@ void LineWriter::flush() {
 }
 
 void LineWriter::close() {
-  if (!sink_) return;
-  flush();
-  DocumentSink* sink = sink_;
+  if (sink_) flush();
   sink_ = nullptr;
-  sink->close();
+  DocumentSink* sink = open_;
+  open_ = nullptr;
+  if (sink) sink->close();
+}
+
+void LineWriter::abandon() {
+  sink_ = nullptr;
+  len_ = 0;
+  DocumentSink* sink = open_;
+  open_ = nullptr;
+  try {
+    if (sink) sink->close();
+  } catch (...) {  // the run has failed already; its first failure is the one reported
+  }
 }
 
 }  // namespace sorvik

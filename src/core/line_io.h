@@ -37,9 +37,12 @@ class LineReader {
   ~LineReader() { close(); }
 
   void open(InputSource& source);
+  // The longest line read: a longer one is not held, so memory stays bounded.
+  static constexpr size_t kLongestLine = size_t{1} << 20;
   // The next line without its end into `line`; at the end of the input the
-  // line is empty.
-  void readLine(std::string& line);
+  // line is empty. False for a line longer than kLongestLine (then `line`
+  // holds its start and the rest is left unread).
+  bool readLine(std::string& line);
   // No byte is left to read.
   bool atEnd();
   void close();
@@ -86,6 +89,9 @@ class LineWriter {
     for (std::string_view l : table) line(l);
   }
   void close();  // flushes and closes the sink (once); throws IoError when the data cannot be written
+  // Closes the sink, if it is still open, without writing what is left: the
+  // end of a run that failed. Whatever the sink throws then is dropped.
+  void abandon();
 
  private:
   // The most bytes a part can take in the document.
@@ -171,7 +177,8 @@ class LineWriter {
   void flush();
   void writeOut(const char* data, size_t size);
 
-  DocumentSink* sink_ = nullptr;
+  DocumentSink* sink_ = nullptr;  // where the bytes go; none after a failed write
+  DocumentSink* open_ = nullptr;  // the sink to close, even after a failed write
   std::unique_ptr<char[]> buf_;
   size_t len_ = 0;
   size_t flushAt_ = kSmallFlushAt;

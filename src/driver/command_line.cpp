@@ -3,19 +3,14 @@
 // files, the copy into Errors and the waits for Enter.
 #include "sorvik/command_line.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <string_view>
 
 #include "sorvik/convert.h"
+#include "sorvik/files.h"
 
 namespace sorvik {
 
@@ -39,106 +34,24 @@ constexpr std::string_view kUsage[] = {
     "SorvikToMusicXml MyNewSong.sv2 -I 72",
 };
 
-std::string reason(int error) { return std::strerror(error); }
-
-// The score read from its file; a folder is refused before anything is written.
-class FileSource : public InputSource {
- public:
-  explicit FileSource(std::string name) : name_(std::move(name)) {}
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
-  ~FileSource() override {
-    if (fd_ >= 0) ::close(fd_);
+// Copies the input file to Errors/<name>: never over an existing copy, never
+// outside that folder (no "..", no link inside it followed), silently skipped
+// when it cannot be made, as when Errors or a folder below it is missing.
+void copyIntoErrors(const std::string& name) {
+  try {
+    copyScore(name, "Errors", name, false);
+  } catch (const IoError&) {
   }
-  void open() override {
-    fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw IoError("Cannot open " + name_ + ": " + reason(errno));
-    struct stat st;
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) throw IoError("Cannot read " + name_ + ": " + reason(EISDIR));
-  }
-  size_t read(char* buffer, size_t size) override {
-    for (;;) {
-      ssize_t n = ::read(fd_, buffer, size);
-      if (n >= 0) return static_cast<size_t>(n);
-      if (errno != EINTR) throw IoError("Cannot read " + name_ + ": " + reason(errno));
-    }
-  }
-
- private:
-  std::string name_;
-  int fd_ = -1;
-};
-
-bool sameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
-
-// The document written to its file, created (or emptied) when the
-// conversion opens it; never over the input itself (a link to it, say).
-class FileSink : public DocumentSink {
- public:
-  FileSink(std::string name, std::string input) : name_(std::move(name)), input_(std::move(input)) {}
-  FileSink(const FileSink&) = delete;
-  FileSink& operator=(const FileSink&) = delete;
-  ~FileSink() override {
-    if (file_) std::fclose(file_);
-  }
-  void open() override {
-    if (sameFile(input_, name_)) throw IoError("Cannot create " + name_ + ": it is the input file");
-    file_ = std::fopen(name_.c_str(), "wb");
-    if (!file_) throw IoError("Cannot create " + name_ + ": " + reason(errno));
-    std::setvbuf(file_, nullptr, _IONBF, 0);  // the converter hands over large pieces
-  }
-  void write(std::string_view bytes) override {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail();
-  }
-  void close() override {
-    std::FILE* f = file_;
-    file_ = nullptr;
-    if (f && std::fclose(f) != 0) throw IoError("Cannot write " + name_ + ": " + reason(errno));
-  }
-
- private:
-  [[noreturn]] void fail() {
-    std::string why = reason(errno);
-    std::fclose(file_);
-    file_ = nullptr;
-    throw IoError("Cannot write " + name_ + ": " + why);
-  }
-  std::string name_, input_;
-  std::FILE* file_ = nullptr;
-};
 
 bool fileExists(const std::string& name) {
   struct stat st;
   return ::stat(name.c_str(), &st) == 0;
 }
 
-// Copies the input file to Errors/<name>: never over an existing copy, never
-// outside that folder, silently skipped when it cannot be made.
-void copyIntoErrors(const std::string& name) {
-  namespace fs = std::filesystem;
-  if (name.empty()) return;
-  for (const auto& part : fs::path(name)) {
-    if (part == "..") return;  // would leave the Errors folder
-  }
-  std::error_code ec;
-  if (!fs::is_directory("Errors", ec)) return;
-  std::string target = "Errors/" + name;
-  int in = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return;
-  int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (out >= 0) {
-    char buf[1 << 16];
-    ssize_t n;
-    while ((n = ::read(in, buf, sizeof buf)) > 0) {
-      if (::write(out, buf, static_cast<size_t>(n)) != n) break;
-    }
-    ::close(out);
-  }
-  ::close(in);
-}
+// On a terminal, text from the score is shown with its control characters
+// escaped; any other reader gets every byte.
+std::string shown(const std::string& text, bool terminal) { return terminal ? terminalSafe(text) : text; }
 
 // Reads one line of the keyboard (the user presses Enter); a closed or empty
 // input ends the wait at once.
@@ -160,7 +73,7 @@ void endOfRun(const Options& options, std::ostream& console, std::istream& keybo
 
 }  // namespace
 
-int runCommandLine(const std::vector<std::string>& args, std::ostream& console, std::istream& keyboard) {
+int runCommandLine(const std::vector<std::string>& args, std::ostream& console, std::istream& keyboard, bool terminal) {
   const Options options = parseCommandLine(args);
   if (args.empty()) {
     console << bannerLine() << '\n';
@@ -170,14 +83,24 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& console, 
   }
   if (!fileExists(options.inputName)) {
     if (!options.quiet && !options.silent) console << bannerLine() << '\n';
-    console << "File not found: " << options.inputName << '\n';
+    console << "File not found: " << shown(options.inputName, terminal) << '\n';
     endOfRun(options, console, keyboard, true);
     return 1;
   }
-  FileSource input(options.inputName);
-  FileSink document(outputName(options.inputName, options.variant), options.inputName);
+  ScoreFile input(options.inputName);
+  DocumentFile document(outputName(options.inputName, options.variant));
   const Result result = convert(input, document, options);
-  console << result.console;
+  console << shown(result.console, terminal);
+  // The document takes its name at the end, also unfinished after an error in
+  // the input; after a failed read or write an older document stays as it was.
+  if (result.ioError.empty()) {
+    try {
+      document.commit();
+    } catch (const IoError& e) {
+      console << e.what() << '\n';
+      return 1;
+    }
+  }
   if (result.inputError()) {
     if (!options.quiet && !options.silent) waitForEnter(console, keyboard);
     if (result.copyInput) copyIntoErrors(options.inputName);

@@ -2,7 +2,9 @@
 // main loop with its beam-group look-ahead.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -53,7 +55,7 @@ void convertLines(ConversionState& cs, InputSource& input, DocumentSink& documen
   cs.SONGTYPE.clear();
   cs.NEWSONGTYPE.clear();
   if (!cs.DATAIN.atEnd()) {
-    cs.DATAIN.readLine(cs.S.text);
+    READLINE(cs, cs.S.text);
     ++cs.LINENUMBERIN;
     CUTLINE(cs.S);
     PROCESSONELINE(cs, cs.S, NOBEAM);
@@ -67,6 +69,14 @@ void convertLines(ConversionState& cs, InputSource& input, DocumentSink& documen
   cs.DATAIN.close();
   cs.DATAOUT.close();
   if (!cs.OPTIONS.silent) say(cs) << "Lines: " << cs.LINENUMBER << '\n';
+}
+
+// A read or write that failed, or whatever else a source or sink threw: the
+// run ends with status 1 and one line that says so.
+void failed(Result& result, std::ostream& console, const std::string& why) {
+  result.status = 1;
+  result.ioError = why;
+  console << why << '\n';
 }
 
 }  // namespace
@@ -88,10 +98,16 @@ Result convert(InputSource& input, DocumentSink& document, const Options& option
   } catch (const RunEnd& end) {
     result.status = end.status;
   } catch (const IoError& failure) {
-    result.status = 1;
-    result.ioError = failure.what();
-    console << result.ioError << '\n';
+    failed(result, console, failure.what());
+  } catch (const std::bad_alloc&) {
+    failed(result, console, "Cannot convert " + options.inputName + ": out of memory");
+  } catch (const std::exception& e) {
+    failed(result, console, "Cannot convert " + options.inputName + ": " + e.what());
+  } catch (...) {
+    failed(result, console, "Cannot convert " + options.inputName + ": unknown failure");
   }
+  // A sink that was opened is closed, also when the source failed.
+  cs->DATAOUT.abandon();
   result.console = console.str();
   result.diagnostics = std::move(cs->DIAGNOSTICS);
   result.lines = cs->LINENUMBER;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <utility>
 
+#include "core/diagnostics.h"
 #include "core/text.h"
 #include "input/fields.h"
 #include "input/lines.h"
@@ -16,7 +17,7 @@
 namespace sorvik {
 
 void READTIMEDLINE(ConversionState& cs) {
-  cs.DATAIN.readLine(cs.S.text);
+  READLINE(cs, cs.S.text);
   ++cs.LINENUMBERIN;
   CUTLINE(cs.S);
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));

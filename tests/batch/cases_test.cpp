@@ -105,6 +105,7 @@ std::vector<Case> loadCases(const fs::path& tree) {
     Case c;
     c.name = fs::relative(dir, root).generic_string();
     sorvik::Options o = sorvik::parseCommandLine(args);
+    if (o.instrument < 1 || o.instrument > 128) continue;  // the batch tool takes a MIDI program only
     if (o.variant == sorvik::Variant::MuseScorePrint) c.switches.push_back("-P");
     if (o.arrows) c.switches.push_back("-A");
     if (o.strictBars) c.switches.push_back("-M");

@@ -1,9 +1,10 @@
-#include "batch/utf8.h"
+#include "sorvik/files.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
-namespace sorvik::batch {
+namespace sorvik {
 
 namespace {
 
@@ -40,6 +41,14 @@ size_t sequenceLength(std::string_view s) {
   }
   return static_cast<size_t>(more) + 1;
 }
+
+std::string escaped(unsigned char value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "\\x%02x", value);
+  return text;
+}
+
+bool isControl(unsigned char b) { return (b < 0x20 && b != '\t' && b != '\n') || b == 0x7F; }
 
 }  // namespace
 
@@ -89,4 +98,29 @@ std::string validUtf8(std::string_view text) {
   return out;
 }
 
-}  // namespace sorvik::batch
+// A control character on a terminal would be obeyed (retitle the window,
+// clear the screen) rather than shown. C1 comes as U+0080 to U+009F, or as a
+// lone byte that an 8-bit terminal obeys.
+std::string terminalSafe(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    auto b = static_cast<unsigned char>(text[0]);
+    size_t n = sequenceLength(text);
+    if (n == 2 && b == 0xC2 && static_cast<unsigned char>(text[1]) <= 0x9F) {
+      out += escaped(static_cast<unsigned char>(text[1]));
+    } else if (n == 0 && b >= 0x80 && b <= 0x9F) {
+      out += escaped(b);
+      n = 1;
+    } else if (n == 1 && isControl(b)) {
+      out += escaped(b);
+    } else {
+      out.append(text.data(), n == 0 ? 1 : n);
+      n = n == 0 ? 1 : n;
+    }
+    text.remove_prefix(n);
+  }
+  return out;
+}
+
+}  // namespace sorvik
