@@ -37,9 +37,10 @@ struct Source {
 struct Conversion {
   Result result;
   std::string document;
+  bool unreadable = false;  // the score's file could not be read (result.ioError says why)
 };
 
-// A file that cannot be read ends with result.ioError set, never with an exception.
+// A file that cannot be read ends with `unreadable`, never with an exception.
 Conversion convertSource(const Source& source, const Settings& settings);
 
 // Writes a document to `path`; throws IoError.

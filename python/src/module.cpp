@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ struct FileFailure {
 
 // OSError(errno, reason, path) when the reason is the system's text for an
 // error number, so that Python makes FileNotFoundError and its kin; else
-// OSError(message) with the path as its filename.
+// OSError(message), the message naming the path.
 void raiseOsError(const FileFailure& failure) {
   std::string_view message = failure.message;
   size_t colon = message.rfind(": ");
@@ -41,7 +42,6 @@ void raiseOsError(const FileFailure& failure) {
   PyObject* path = PyUnicode_DecodeFSDefaultAndSize(failure.path.data(), static_cast<Py_ssize_t>(failure.path.size()));
   PyObject* error = code != 0 ? PyObject_CallFunction(PyExc_OSError, "isO", code, reason.c_str(), path)
                               : PyObject_CallFunction(PyExc_OSError, "s", failure.message.c_str());
-  if (error && code == 0) PyObject_SetAttrString(error, "filename", path);
   if (error) PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error)), error);
   Py_XDECREF(error);
   Py_XDECREF(path);
@@ -108,9 +108,11 @@ class PyResult {
   nb::object documentBytes_;
 };
 
-// Raises OSError when a score file could not be read.
+// Raises OSError when a score file could not be read, MemoryError when a
+// conversion ran out of memory.
 nb::object resultOf(Conversion c, const Source& source) {
-  if (source.isPath() && !c.result.ioError.empty()) throw FileFailure{c.result.ioError, source.path};
+  if (c.unreadable) throw FileFailure{c.result.ioError, source.path};
+  if (!c.result.ioError.empty()) throw std::bad_alloc();
   return nb::cast(PyResult(std::move(c), source.name));
 }
 

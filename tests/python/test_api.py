@@ -116,3 +116,9 @@ def test_convert_many_may_be_left_unfinished():
     many = sorvik.convert_many([SABAH] * 200, jobs=os.cpu_count() or 2)
     assert next(many)[1].ok
     del many  # the workers stop and are joined
+
+
+def test_a_fifo_is_refused_at_once(tmp_path):
+    os.mkfifo(tmp_path / "pipe.sv2")
+    with pytest.raises(OSError, match=f"^Cannot read {tmp_path}/pipe.sv2: Not a regular file$"):
+        sorvik.convert(tmp_path / "pipe.sv2")
