@@ -15,19 +15,21 @@ convert at once; ``convert_many`` converts on threads of its own.
 from __future__ import annotations
 
 import os
-from typing import TYPE_CHECKING, Iterable, Iterator, List, Optional, Tuple, Union
 
 from . import _sorvik
 from ._sorvik import Diagnostic, Result
 
-if TYPE_CHECKING:
+TYPE_CHECKING = False
+if TYPE_CHECKING:  # typing is not imported at run time: it takes longer to load than the module
+    from typing import Iterable, Iterator, List, Optional, Tuple, Union
+
     import music21
 
-__all__ = ["convert", "convert_many", "to_music21", "Result", "Diagnostic", "ConversionError", "Source"]
-__version__ = "0.920"
+    #: A score: its bytes, or the path of its file.
+    Source = Union[bytes, bytearray, memoryview, str, os.PathLike[str]]
 
-#: A score: its bytes, or the path of its file.
-Source = Union[bytes, bytearray, memoryview, str, "os.PathLike[str]"]
+__all__ = ["convert", "convert_many", "to_music21", "Result", "Diagnostic", "ConversionError"]
+__version__ = "0.920"
 
 _BYTES_NAME = "score.sv2"
 
@@ -80,18 +82,23 @@ def convert(source: Source, *, name: Optional[str] = None, variant: str = "exact
     return _sorvik.convert(_settings(variant, arrows, strict_bars, instrument, encoding), _as_native(source, name))
 
 
-class _Conversions(Iterator[Tuple[Source, Result]]):
+class _Conversions:
     def __init__(self, sources: List[Source], pool: _sorvik.Pool) -> None:
         self._sources = sources
         self._pool = pool
         self._next = 0
+
+    def __iter__(self) -> _Conversions:
+        return self
 
     def __next__(self) -> Tuple[Source, Result]:
         if self._next >= len(self._sources):
             raise StopIteration
         source = self._sources[self._next]
         self._next += 1
-        return source, self._pool.next()
+        result = self._pool.next()
+        assert result is not None  # the pool has as many results as sources
+        return source, result
 
 
 def convert_many(sources: Iterable[Source], *, jobs: Optional[int] = None, variant: str = "exact",
@@ -128,6 +135,8 @@ def to_music21(source: Source, *, name: Optional[str] = None, arrows: bool = Fal
                      instrument=instrument, encoding=encoding)
     if not result.ok:
         raise ConversionError(result.name, result.diagnostics)
-    from music21 import converter
+    from music21 import converter, stream
 
-    return converter.parseData(result.document.decode("utf-8"), format="musicxml")
+    score = converter.parseData(result.document.decode("utf-8"), format="musicxml")
+    assert isinstance(score, stream.Score)  # a document of one part
+    return score

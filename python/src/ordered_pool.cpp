@@ -37,7 +37,9 @@ void OrderedPool::work() {
     size_t index;
     {
       std::unique_lock lock(mutex_);
+      ++waitingWorkers_;
       room_.wait(lock, [&] { return stopping_ || claimed_ >= sources_.size() || claimed_ < taken_ + window_; });
+      --waitingWorkers_;
       if (stopping_ || claimed_ >= sources_.size()) return;
       index = claimed_++;
     }
@@ -48,11 +50,13 @@ void OrderedPool::work() {
       done.result.status = 1;
       done.result.ioError = failure.what();
     }
+    bool awaited;
     {
       std::lock_guard lock(mutex_);
       slots_[index % window_] = std::move(done);
+      awaited = index == taken_;
     }
-    ready_.notify_all();
+    if (awaited) ready_.notify_one();
   }
 }
 
@@ -64,8 +68,9 @@ bool OrderedPool::next(Conversion& conversion, size_t& index) {
   conversion = std::move(*slot);
   slot.reset();
   index = taken_++;
+  bool waiting = waitingWorkers_ > 0;
   lock.unlock();
-  room_.notify_all();
+  if (waiting) room_.notify_all();
   return true;
 }
 

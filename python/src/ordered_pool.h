@@ -1,7 +1,9 @@
 // Many conversions on worker threads, handed out in the order of their
 // sources. The workers run at most `window` sources ahead of the reader, so
 // that memory does not grow with the number of sources when the reader is
-// slower than the workers.
+// slower than the workers. Nobody is woken without cause: the reader only by
+// the source it waits for, the workers only when they wait for room. On two
+// cores a wake-up per song costs as much as a small song's conversion.
 #pragma once
 
 #include <condition_variable>
@@ -37,6 +39,7 @@ class OrderedPool {
   std::condition_variable ready_, room_;
   std::vector<std::optional<Conversion>> slots_;  // source i in slot i % window_; guarded by mutex_
   size_t claimed_ = 0, taken_ = 0;                // guarded by mutex_
+  unsigned waitingWorkers_ = 0;                   // guarded by mutex_
   bool stopping_ = false;                         // guarded by mutex_
   std::vector<std::thread> threads_;
 };
