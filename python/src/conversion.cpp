@@ -60,8 +60,10 @@ Settings settingsFrom(std::string_view variant, bool arrows, bool strictBars, in
   return s;
 }
 
-Conversion convertSource(const Source& source, const Settings& settings) {
+Conversion convertSource(const Source& source, const Settings& settings, std::string buffer) {
   Conversion c;
+  c.document = std::move(buffer);
+  c.document.clear();
   Options options = settings.options;
   options.inputName = source.name;
   if (!source.isPath()) {

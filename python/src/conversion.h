@@ -41,7 +41,8 @@ struct Conversion {
 };
 
 // A file that cannot be read ends with `unreadable`, never with an exception.
-Conversion convertSource(const Source& source, const Settings& settings);
+// The document is written into `buffer` (emptied first; its room is used).
+Conversion convertSource(const Source& source, const Settings& settings, std::string buffer = {});
 
 // Writes a document to `path`; throws IoError.
 void saveDocument(const std::string& path, std::string_view document);

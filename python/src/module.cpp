@@ -85,7 +85,12 @@ Source sourceOf(const nb::handle& item) {
 // object when it is first asked for, so that it is held once.
 class PyResult {
  public:
-  PyResult(Conversion c, std::string name) : c_(std::move(c)), name_(std::move(name)) {}
+  PyResult(Conversion c, std::string name, std::shared_ptr<BufferRecycler> recycler = {})
+      : c_(std::move(c)), name_(std::move(name)), recycler_(std::move(recycler)) {}
+  PyResult(PyResult&&) = default;
+  ~PyResult() {
+    if (recycler_) recycler_->give(std::move(c_.document));
+  }
 
   nb::bytes document() {
     if (!documentBytes_.is_valid()) {
@@ -105,15 +110,16 @@ class PyResult {
  private:
   Conversion c_;
   std::string name_;
+  std::shared_ptr<BufferRecycler> recycler_;  // where the document's buffer goes back to, if anywhere
   nb::object documentBytes_;
 };
 
 // Raises OSError when a score file could not be read, MemoryError when a
 // conversion ran out of memory.
-nb::object resultOf(Conversion c, const Source& source) {
+nb::object resultOf(Conversion c, const Source& source, std::shared_ptr<BufferRecycler> recycler = {}) {
   if (c.unreadable) throw FileFailure{c.result.ioError, source.path};
   if (!c.result.ioError.empty()) throw std::bad_alloc();
-  return nb::cast(PyResult(std::move(c), source.name));
+  return nb::cast(PyResult(std::move(c), source.name, std::move(recycler)));
 }
 
 // Conversions of many sources, kept alive with the bytes they read.
@@ -268,7 +274,7 @@ NB_MODULE(_sorvik, m) {
               more = p.pool->next(c, index);
             }
             if (!more) return nb::none();
-            return resultOf(std::move(c), p.pool->source(index));
+            return resultOf(std::move(c), p.pool->source(index), p.pool->recycler());
           },
           "The next source's result in order (OSError for a file that cannot be read); None after the last.");
 }
