@@ -16,6 +16,7 @@ struct VariantRules {
   bool restTypes = false;              // a rest writes its type as a note does
   bool oneNotations = false;           // a note's notations in one element
   bool schemaValues = false;           // a value the MusicXML 3.0 schema refuses is left out
+  bool senzaMisuraUnmeasured = false;  // a time of beat type 0 or less is senza misura, whatever its beats
 };
 
 constexpr VariantRules VARIANTRULES[] = {
@@ -29,9 +30,16 @@ constexpr VariantRules VARIANTRULES[] = {
      .keyAccidentals = false,
      .restTypes = true,
      .oneNotations = true,
-     .schemaValues = true},
+     .schemaValues = true,
+     .senzaMisuraUnmeasured = true},
 };
 
-constexpr const VariantRules& RULES(Variant variant) { return VARIANTRULES[static_cast<int>(variant)]; }
+// The rules of the run's variant; a drawing copy also types its rests and
+// puts a note's notations in one element.
+constexpr VariantRules RULES(const Options& options) {
+  VariantRules rules = VARIANTRULES[static_cast<int>(options.variant)];
+  if (options.drawingCopy) rules.restTypes = rules.oneNotations = true;
+  return rules;
+}
 
 }  // namespace sorvik
