@@ -60,6 +60,7 @@ class ScoreFile : public InputSource {
   size_t readRaw(char* buffer, size_t size);
   std::string path_;
   Encoding encoding_;
+  std::string pending_;  // transcoded bytes not yet handed out
   Utf8Check utf8_;
   const std::atomic<bool>* stop_ = nullptr;
   int fd_ = -1;

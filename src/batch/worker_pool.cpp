@@ -124,6 +124,7 @@ bool FileConverter::run(const InputFile& file, Outcome& outcome) const {
   }
   if (outcome.inputError && !options_.errorsDir.empty()) {
     try {
+      makeFolders(options_.errorsDir);
       copyScore(file.path, options_.errorsDir, file.relative, true);
     } catch (const IoError& e) {
       outcome.message += "; ";

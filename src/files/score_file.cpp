@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -49,14 +50,19 @@ size_t ScoreFile::readRaw(char* buffer, size_t size) {
   }
 }
 
-// A Windows-1254 byte takes at most three bytes of UTF-8: a third of the room
-// is read, and turned into UTF-8 in place, so memory does not grow with the score.
+// A block at a time is turned into UTF-8 (a Windows-1254 byte takes up to
+// three bytes), so memory does not grow with the score.
 size_t ScoreFile::read(char* buffer, size_t size) {
   if (encoding_ == Encoding::Utf8) return readRaw(buffer, size);
-  size_t raw = readRaw(buffer, size / 3 > 0 ? size / 3 : 1);
-  std::string text = toUtf8(std::string_view(buffer, raw), encoding_);
-  std::memcpy(buffer, text.data(), text.size());
-  return text.size();
+  if (pending_.empty()) {
+    char raw[1 << 14];
+    size_t n = readRaw(raw, std::min(sizeof raw, std::max<size_t>(size / 3, 1)));
+    pending_ = toUtf8(std::string_view(raw, n), encoding_);
+  }
+  size_t n = std::min(size, pending_.size());
+  std::memcpy(buffer, pending_.data(), n);
+  pending_.erase(0, n);
+  return n;
 }
 
 }  // namespace sorvik

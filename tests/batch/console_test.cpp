@@ -16,38 +16,8 @@
 namespace batchtest {
 namespace {
 
-// Runs the tool on a pseudo-terminal (its standard output and error), and
-// returns what the terminal showed.
 std::string runOnTerminal(const std::vector<std::string>& args, const fs::path& cwd, int& status) {
-  int master = -1;
-  pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
-  if (pid == 0) {
-    std::vector<std::string> all{SORVIK_BATCH_BINARY};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (::chdir(cwd.c_str()) != 0) _exit(127);
-    ::execv(all[0].c_str(), argv.data());
-    _exit(127);
-  }
-  std::string shown;
-  char buf[4096];
-  for (;;) {
-    ssize_t n = ::read(master, buf, sizeof buf);
-    if (n > 0) {
-      shown.append(buf, static_cast<size_t>(n));
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      break;  // EIO once the tool has ended
-    }
-  }
-  ::close(master);
-  int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
-  status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  return shown;
+  return batchtest::runOnTerminal(std::string(SORVIK_BATCH_BINARY), args, cwd, status);
 }
 
 TEST(ProgressBar, DrawnOnATerminalOnlyAndNotWithQ) {

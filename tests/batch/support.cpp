@@ -1,12 +1,14 @@
 #include "support.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -26,9 +28,9 @@ TempDir::~TempDir() {
 
 namespace {
 
-[[noreturn]] void execBatch(const std::vector<std::string>& args, const fs::path& cwd, int out, int err,
-                            RunOptions options) {
-  std::vector<std::string> all{SORVIK_BATCH_BINARY};
+[[noreturn]] void execProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                              int out, int err, RunOptions options) {
+  std::vector<std::string> all{program};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
@@ -41,6 +43,12 @@ namespace {
   if (options.fileSizeLimit >= 0) {
     struct rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
     ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead, as on a full disk
+  }
+  if (options.asNobody && ::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(126);
+  if (options.processLimit >= 0) {
+    struct rlimit limit = {static_cast<rlim_t>(options.processLimit), static_cast<rlim_t>(options.processLimit)};
+    ::setrlimit(RLIMIT_NPROC, &limit);
   }
   // As from a shell: no signal blocked or ignored.
   sigset_t none;
@@ -62,7 +70,7 @@ pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, cons
     int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0) _exit(127);
-    execBatch(args, cwd, o, e, {});
+    execProgram(SORVIK_BATCH_BINARY, args, cwd, o, e, {});
   }
   return pid;
 }
@@ -82,6 +90,11 @@ int waitBatch(pid_t pid, int seconds) {
 }
 
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, RunOptions options) {
+  return runProgram(SORVIK_BATCH_BINARY, args, cwd, options);
+}
+
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                    RunOptions options) {
   TempDir console;
   fs::path out = console / "out", err = console / "err";
   pid_t pid = ::fork();
@@ -89,7 +102,7 @@ BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, Run
     int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0) _exit(127);
-    execBatch(args, cwd, o, e, options);
+    execProgram(program, args, cwd, o, e, options);
   }
   int wstatus = 0;
   ::waitpid(pid, &wstatus, 0);
@@ -158,6 +171,39 @@ std::string faultySong() {
          "60\t\t\t\t\t\t\tSong\t\t\n"
          "9\tla4\t1\t4\t\t\t\t\t\t0.25\n"
          "9\tLa\t1\t4\t\t\t\t\t\t0.5\n";
+}
+
+std::string runOnTerminal(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                          int& status) {
+  int master = -1;
+  pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    std::vector<std::string> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (::chdir(cwd.c_str()) != 0) _exit(127);
+    ::execv(all[0].c_str(), argv.data());
+    _exit(127);
+  }
+  std::string shown;
+  char buf[4096];
+  for (;;) {
+    ssize_t n = ::read(master, buf, sizeof buf);
+    if (n > 0) {
+      shown.append(buf, static_cast<size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;  // EIO once the tool has ended
+    }
+  }
+  ::close(master);
+  int wstatus = 0;
+  ::waitpid(pid, &wstatus, 0);
+  status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  return shown;
 }
 
 }  // namespace batchtest

@@ -39,12 +39,18 @@ struct BatchRun {
 };
 
 struct RunOptions {
-  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, when not negative
+  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, when not negative (a write past it fails: a full disk)
+  bool asNobody = false;    // run as the user nobody when the test runs as root, so that modes count
+  long processLimit = -1;   // RLIMIT_NPROC (threads count) when not negative
 };
 
 // Runs sorvik-batch with the arguments in the folder `cwd`, standard input
 // closed, and waits for it.
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd, RunOptions options = {});
+
+// The same for any program.
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                    RunOptions options = {});
 
 // Starts it the same way, its console into files of `console`, without waiting.
 pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, const fs::path& console);
@@ -52,6 +58,11 @@ pid_t startBatch(const std::vector<std::string>& args, const fs::path& cwd, cons
 // The exit status of a run started by startBatch; kills it after `seconds`
 // (a safety net against a hang, not a measure of speed).
 int waitBatch(pid_t pid, int seconds);
+
+// Runs `program` on a pseudo-terminal (its standard output and error), and
+// returns what the terminal showed.
+std::string runOnTerminal(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                          int& status);
 
 // RFC 4180: rows of fields, quoted fields unquoted.
 std::vector<std::vector<std::string>> parseCsv(const std::string& text);
