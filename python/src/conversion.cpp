@@ -66,7 +66,7 @@ Conversion convertSource(const Source& source, const Settings& settings, std::st
   c.document.clear();
   Options options = settings.options;
   options.inputName = source.name;
-  if (!source.isPath()) {
+  if (!source.isPath) {
     if (settings.encoding == Encoding::Utf8) {
       c.result = convert(source.bytes, options, c.document);
     } else {

@@ -29,9 +29,9 @@ const char* variantName(const Options& options);
 // conversion, or the path of its file.
 struct Source {
   std::string name;  // in messages and in the document
-  std::string path;  // the file's path; empty for bytes
+  std::string path;  // the file's path
   std::string_view bytes;
-  bool isPath() const { return !path.empty(); }
+  bool isPath = false;
 };
 
 struct Conversion {

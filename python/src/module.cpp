@@ -74,6 +74,7 @@ Source sourceOf(const nb::handle& item) {
   s.name = bytesOf(nb::cast<nb::bytes>(t[0]));
   if (!t[1].is_none()) {
     s.path = bytesOf(nb::cast<nb::bytes>(t[1]));
+    s.isPath = true;
   } else {
     nb::bytes data = nb::cast<nb::bytes>(t[2]);
     s.bytes = std::string_view(data.c_str(), data.size());

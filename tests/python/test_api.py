@@ -61,6 +61,8 @@ def test_a_file_that_cannot_be_read_raises_oserror(tmp_path):
     assert raised.value.filename == str(tmp_path / "missing.sv2")
     with pytest.raises(IsADirectoryError):
         sorvik.convert(tmp_path)
+    with pytest.raises(FileNotFoundError):
+        sorvik.convert("")
     with pytest.raises(TypeError):
         sorvik.convert(42)
     # convert_many raises at the file's turn and goes on after it.
