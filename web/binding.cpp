@@ -23,6 +23,7 @@ namespace {
 struct Conversion {
   sorvik::Result result;
   std::string document;
+  std::string drawing;     // the document as Verovio draws it best
   std::string source;      // the file as it was converted, in UTF-8
   std::string outputName;  // the document's name beside the input
 };
@@ -41,6 +42,7 @@ const std::string& textOf(int which) {
     case SORVIK_WEB_SOURCE: return c.source;
     case SORVIK_WEB_OUTPUT_NAME: return c.outputName;
     case SORVIK_WEB_IO_ERROR: return c.result.ioError;
+    case SORVIK_WEB_DRAWING: return c.drawing;
     default: return none;
   }
 }
@@ -71,15 +73,20 @@ SORVIK_WEB_EXPORT int sorvik_web_convert(const char* bytes, size_t size, const c
 
   sorvik::Options options;
   options.inputName = name ? name : "";
-  options.musescorePrint = (flags & SORVIK_WEB_PRINT) != 0;
+  if (flags & SORVIK_WEB_MUSIC21) options.variant = sorvik::Variant::Music21;
+  if (flags & SORVIK_WEB_PRINT) options.variant = sorvik::Variant::MuseScorePrint;
   options.arrows = (flags & SORVIK_WEB_ARROWS) != 0;
   options.strictBars = (flags & SORVIK_WEB_STRICT_BARS) != 0;
   options.instrument = instrument;
 
   std::string_view input(bytes ? bytes : "", bytes ? size : 0);
   c.source = sorvik::toUtf8(input, encoding);
-  c.outputName = sorvik::outputName(options.inputName, options.musescorePrint);
+  c.outputName = sorvik::outputName(options.inputName, options.variant);
   c.result = sorvik::convert(c.source, options, c.document);
+  if (c.result.status == 0) {
+    options.drawingCopy = true;
+    sorvik::convert(c.source, options, c.drawing);
+  }
   return c.result.status;
 }
 

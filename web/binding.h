@@ -6,9 +6,10 @@
 
 // Options of sorvik_web_convert, or-ed together.
 enum {
-  SORVIK_WEB_PRINT = 1,        // -P
+  SORVIK_WEB_PRINT = 1,        // -P: the variant for printing with MuseScore
   SORVIK_WEB_ARROWS = 2,       // -A
   SORVIK_WEB_STRICT_BARS = 4,  // -M
+  SORVIK_WEB_MUSIC21 = 8,      // the variant for music21 (with SORVIK_WEB_PRINT: that one)
 };
 
 // What sorvik_web_text returns.
@@ -18,6 +19,7 @@ enum {
   SORVIK_WEB_SOURCE = 2,       // the file as converted, in UTF-8
   SORVIK_WEB_OUTPUT_NAME = 3,  // the document's file name
   SORVIK_WEB_IO_ERROR = 4,     // a failed read or write, as printed
+  SORVIK_WEB_DRAWING = 5,      // the copy to draw (sorvik::Options::drawingCopy); empty after an error
 };
 
 // sorvik_web_convert's answer to an encoding it does not know.

@@ -88,7 +88,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& console, 
     return 1;
   }
   ScoreFile input(options.inputName);
-  DocumentFile document(outputName(options.inputName, options.musescorePrint));
+  DocumentFile document(outputName(options.inputName, options.variant));
   const Result result = convert(input, document, options);
   console << shown(result.console, terminal);
   // The document takes its name at the end, also unfinished after an error in
