@@ -188,6 +188,7 @@ std::string_view PRINTGRACEALTER(std::string_view accidental, std::string_view c
 
 void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accidental, std::string_view& alter) {
   TOLDKEY& current = cs.CURRENTOLDKEY;
+  const bool print = RULES(cs.OPTIONS).printAlters;
   if (accidental.empty()) {
     if (current.has(step) && current.accidental(step) != "natural") {
       accidental = "natural";
@@ -195,23 +196,18 @@ void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accide
     }
     return;
   }
-  if (!current.has(step)) {
-    current.add(step);
-    current.accidental(step) = accidental;
-    return;
-  }
-  if (current.accidental(step) != accidental) {
-    current.accidental(step) = accidental;
-    return;
-  }
-  // Already in force in this measure: not printed again. For MuseScore a
-  // plain flat or sharp keeps an alter, from the key signature too (without
-  // it MuseScore draws and plays a natural), and that alter is a whole
-  // semitone (a bare 0.5 or -1.5 is a quarter-tone glyph of MuseScore's
-  // own); a microtonal one loses it, as MuseScore would draw its glyph on
-  // every such note.
-  if (RULES(cs.OPTIONS).printAlters) alter = printAlterInForce(accidental);
-  accidental = {};
+  const bool inForce = current.has(step) && current.accidental(step) == accidental;
+  if (!current.has(step)) current.add(step);
+  current.accidental(step) = accidental;
+  // For MuseScore a plain flat or sharp has the alter of a whole semitone,
+  // written or in force: a flat with -1.5 or a sharp with 0.5 is a pitch
+  // that MuseScore's sign does not name, so it drops the sign and then draws
+  // signs of its own on the notes after it. A plain sign in force keeps its
+  // alter, from the key signature too (without it MuseScore draws and plays
+  // a natural); a microtonal one in force loses it, as MuseScore would draw
+  // its glyph on every such note.
+  if (print && (inForce || !printAlterInForce(accidental).empty())) alter = printAlterInForce(accidental);
+  if (inForce) accidental = {};
 }
 
 Arrows ARROWS(std::string_view reduced) {
