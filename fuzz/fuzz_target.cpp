@@ -2,7 +2,8 @@
 // command line drawn from the converter's switches (see one_run.h). A crash,
 // a sanitizer report, a leak, a hang, a file written where it must not be, or
 // a run that ends with status 0 and leaves a document that is not well-formed
-// XML is a finding.
+// XML is a finding; so is a music21-variant document of the same score, made
+// by the library, that ends with status 0 and is not well-formed.
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "one_run.h"
+#include "sorvik/convert.h"
 
 namespace {
 std::filesystem::path gRoot;
@@ -43,6 +45,14 @@ std::string xmlProblem(const std::string& document) {
   xmlFreeDoc(doc);
   xmlFreeParserCtxt(ctxt);
   return problem;
+}
+void expectWellFormed(const std::string& document, const char* variant) {
+  std::string problem = xmlProblem(document);
+  if (!problem.empty()) {
+    fprintf(stderr, "the run ended with status 0, but its document%s is no well-formed XML: %s\n", variant,
+            problem.c_str());
+    abort();
+  }
 }
 }  // namespace
 
@@ -79,12 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fprintf(stderr, "the run did not keep to its files: %s\n", broken.c_str());
     abort();
   }
-  if (status == 0) {
-    std::string problem = xmlProblem(document);
-    if (!problem.empty()) {
-      fprintf(stderr, "the run ended with status 0, but its document is no well-formed XML: %s\n", problem.c_str());
-      abort();
-    }
+  if (status == 0) expectWellFormed(document, "");
+  if (size > 0) {
+    // The same score in the music21 variant, through the library.
+    sorvik::Options options = sorvik::parseCommandLine({"s.sv2", "-A"});
+    options.variant = sorvik::Variant::Music21;
+    std::string music21;
+    const std::string_view score(reinterpret_cast<const char*>(data), size - 1);
+    if (sorvik::convert(score, options, music21).status == 0) expectWellFormed(music21, " (music21 variant)");
   }
   return 0;
 }

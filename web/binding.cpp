@@ -71,14 +71,15 @@ SORVIK_WEB_EXPORT int sorvik_web_convert(const char* bytes, size_t size, const c
 
   sorvik::Options options;
   options.inputName = name ? name : "";
-  options.musescorePrint = (flags & SORVIK_WEB_PRINT) != 0;
+  if (flags & SORVIK_WEB_MUSIC21) options.variant = sorvik::Variant::Music21;
+  if (flags & SORVIK_WEB_PRINT) options.variant = sorvik::Variant::MuseScorePrint;
   options.arrows = (flags & SORVIK_WEB_ARROWS) != 0;
   options.strictBars = (flags & SORVIK_WEB_STRICT_BARS) != 0;
   options.instrument = instrument;
 
   std::string_view input(bytes ? bytes : "", bytes ? size : 0);
   c.source = sorvik::toUtf8(input, encoding);
-  c.outputName = sorvik::outputName(options.inputName, options.musescorePrint);
+  c.outputName = sorvik::outputName(options.inputName, options.variant);
   c.result = sorvik::convert(c.source, options, c.document);
   return c.result.status;
 }

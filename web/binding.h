@@ -6,9 +6,10 @@
 
 // Options of sorvik_web_convert, or-ed together.
 enum {
-  SORVIK_WEB_PRINT = 1,        // -P
+  SORVIK_WEB_PRINT = 1,        // -P: the variant for printing with MuseScore
   SORVIK_WEB_ARROWS = 2,       // -A
   SORVIK_WEB_STRICT_BARS = 4,  // -M
+  SORVIK_WEB_MUSIC21 = 8,      // the variant for music21 (with SORVIK_WEB_PRINT: that one)
 };
 
 // What sorvik_web_text returns.

@@ -17,27 +17,36 @@ namespace sorvik {
 // The converter's name and version as its banner prints them.
 std::string_view bannerLine();  // "SorvikToMusicXml V0.920."
 
+// Which document a run writes. Exact: the exact 53-comma alters, as the
+// single tool writes it. MuseScorePrint (-P): alters MuseScore reads, for
+// printing with it. Music21: the exact alters with nothing left for a reader
+// to infer (an accidental on every note, a type on every rest, a note's
+// notations in one element) and valid against MusicXML 3.0 for every input,
+// for music21 and other analysis software.
+enum class Variant { Exact, MuseScorePrint, Music21 };
+
 // What a run is asked to do. parseCommandLine reads the arguments of the
 // command-line tool by the rules of their positions; a caller may also fill
 // the fields itself.
 struct Options {
-  std::string inputName;        // named in messages; its last component goes into the document
-  bool quiet = false;           // -q: no banner; an error does not wait
-  bool silent = false;          // -Q: no banner, progress lines, warning or summary
-  bool waitAtEnd = false;       // -R: the tool waits for Enter at the very end
-  bool strictBars = false;      // -M: a bar check that fails is an error
-  bool musescorePrint = false;  // -P: the variant for printing with MuseScore
-  bool arrows = false;          // -A: arrow marks for comma inflections
-  int64_t instrument = 1;       // -I n: MIDI program of the part
+  std::string inputName;             // named in messages; its last component goes into the document
+  bool quiet = false;                // -q: no banner; an error does not wait
+  bool silent = false;               // -Q: no banner, progress lines, warning or summary
+  bool waitAtEnd = false;            // -R: the tool waits for Enter at the very end
+  bool strictBars = false;           // -M: a bar check that fails is an error
+  Variant variant = Variant::Exact;  // -P: Variant::MuseScorePrint
+  bool arrows = false;               // -A: arrow marks for comma inflections
+  int64_t instrument = 1;            // -I n: MIDI program of the part
 };
 
 // `args` are the arguments after the program name; the first is the input.
 Options parseCommandLine(const std::vector<std::string>& args);
 
 // The document's name beside the input: the input name up to and including
-// the dot of its first ".sv2" (or the whole name) followed by "xml", or
-// "musescore-print.xml" for the print variant.
-std::string outputName(const std::string& inputName, bool musescorePrint);
+// the dot of its first ".sv2" (or the whole name) followed by "xml",
+// "musescore-print.xml" or "music21.xml" ("song.sv2" gives "song.xml",
+// "song.musescore-print.xml", "song.music21.xml").
+std::string outputName(const std::string& inputName, Variant variant);
 
 // A read or write that fails; what() is the console line that says so
 // ("Cannot read song.sv2: Is a directory").

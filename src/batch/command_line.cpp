@@ -12,6 +12,7 @@ constexpr std::string_view kUsage =
     "each exactly as SorvikToMusicXml converts it, and reports what went wrong where.\n"
     "\n"
     "  -P              documents shaped for printing with MuseScore (NAME.musescore-print.xml)\n"
+    "  --music21       documents for music21 and other analysis software (NAME.music21.xml)\n"
     "  -A              arrow marks for comma inflections\n"
     "  -I N            MIDI program of the part (default 1)\n"
     "  -M              a bar check that fails is an error\n"
@@ -72,8 +73,13 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
     auto noValue = [&] {
       if (hasInlineValue) throw UsageError(arg + " takes no value");
     };
-    if (arg == "-P") {
-      o.musescorePrint = true;
+    if (arg == "-P" || arg == "--music21") {
+      noValue();
+      Variant variant = arg == "-P" ? Variant::MuseScorePrint : Variant::Music21;
+      if (o.variant != Variant::Exact && o.variant != variant) {
+        throw UsageError("-P and --music21 ask for two variants: give one");
+      }
+      o.variant = variant;
     } else if (arg == "-A") {
       o.arrows = true;
     } else if (arg == "-M") {
@@ -121,7 +127,7 @@ Options conversionOptions(const BatchOptions& batch, const std::string& inputNam
   o.inputName = inputName;
   o.quiet = true;  // no banner: the console text is not shown
   o.strictBars = batch.strictBars;
-  o.musescorePrint = batch.musescorePrint;
+  o.variant = batch.variant;
   o.arrows = batch.arrows;
   o.instrument = batch.instrument;
   return o;

@@ -12,17 +12,17 @@
 namespace sorvik::batch {
 
 struct BatchOptions {
-  std::vector<std::string> paths;  // score files and folders, as given
-  bool musescorePrint = false;     // -P
-  bool arrows = false;             // -A
-  bool strictBars = false;         // -M
-  int64_t instrument = 1;          // -I N, read as the single tool reads it
-  std::string outputDir;           // -o DIR; empty: each document next to its input
-  unsigned jobs = 0;               // -j N; 0: one worker per core
-  bool check = false;              // --check: no document is written
-  std::string reportFile;          // --report FILE
-  std::string errorsDir;           // --errors DIR
-  bool quiet = false;              // -q: only the summary
+  std::vector<std::string> paths;    // score files and folders, as given
+  Variant variant = Variant::Exact;  // -P: MuseScorePrint; --music21: Music21
+  bool arrows = false;               // -A
+  bool strictBars = false;           // -M
+  int64_t instrument = 1;            // -I N, read as the single tool reads it
+  std::string outputDir;             // -o DIR; empty: each document next to its input
+  unsigned jobs = 0;                 // -j N; 0: one worker per core
+  bool check = false;                // --check: no document is written
+  std::string reportFile;            // --report FILE
+  std::string errorsDir;             // --errors DIR
+  bool quiet = false;                // -q: only the summary
   Encoding encoding = Encoding::Utf8;
   bool help = false;
   bool version = false;

@@ -17,7 +17,7 @@ std::string nameOf(const std::string& path) {
 }  // namespace
 
 std::string FileConverter::outputPath(const InputFile& file) const {
-  std::string name = outputName(nameOf(file.relative), options_.musescorePrint);
+  std::string name = outputName(nameOf(file.relative), options_.variant);
   if (options_.outputDir.empty()) return folderOf(file.path) + name;
   std::string dir = options_.outputDir;
   if (dir.back() != '/') dir += '/';

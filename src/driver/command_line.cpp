@@ -175,7 +175,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& console, 
     return 1;
   }
   FileSource input(options.inputName);
-  FileSink document(outputName(options.inputName, options.musescorePrint), options.inputName);
+  FileSink document(outputName(options.inputName, options.variant), options.inputName);
   const Result result = convert(input, document, options);
   console << result.console;
   if (result.inputError()) {

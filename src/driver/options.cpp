@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "input/numbers.h"
+#include "model/variant.h"
 #include "sorvik/convert.h"
 
 namespace sorvik {
@@ -21,7 +22,7 @@ Options parseCommandLine(const std::vector<std::string>& args) {
   o.silent = second == "-Q";
   o.waitAtEnd = second == "-R";
   o.strictBars = second == "-M";
-  o.musescorePrint = second == "-P";
+  if (second == "-P") o.variant = Variant::MuseScorePrint;
   // -I with its number as arguments 2 and 3, or 3 and 4 (the later wins).
   if (args.size() > 2 && arg(2) == "-I") o.instrument = STRINGTOINT(arg(3));
   if (args.size() > 3 && arg(3) == "-I") o.instrument = STRINGTOINT(arg(4));
@@ -29,10 +30,10 @@ Options parseCommandLine(const std::vector<std::string>& args) {
   return o;
 }
 
-std::string outputName(const std::string& inputName, bool musescorePrint) {
+std::string outputName(const std::string& inputName, Variant variant) {
   size_t at = inputName.find(".sv2");
   std::string out = at == std::string::npos ? inputName : inputName.substr(0, at + 1);
-  return out.append(musescorePrint ? "musescore-print.xml" : "xml");
+  return out.append(RULES(variant).suffix);
 }
 
 }  // namespace sorvik

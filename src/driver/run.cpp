@@ -80,7 +80,7 @@ Result convert(InputSource& input, DocumentSink& document, const Options& option
   cs->OPTIONS = options;
   cs->CONSOLE = &console;
   cs->FILENAMEIN = options.inputName;
-  cs->FILENAMEOUT = outputName(options.inputName, options.musescorePrint);
+  cs->FILENAMEOUT = outputName(options.inputName, options.variant);
   Result result;
   if (!options.quiet && !options.silent) console << bannerLine() << '\n';
   try {

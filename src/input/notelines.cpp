@@ -57,7 +57,7 @@ void checkRest(ConversionState& cs) {
 void writeRest(ConversionState& cs) {
   checkRest(cs);
   cs.NOTEDURATION = noteDuration(cs.NOTELENGTH, cs.NOTEDIVISION);
-  MUSICXMLREST(cs, cs.NOTEDURATION);
+  MUSICXMLREST(cs, cs.NOTEDURATION, cs.NOTELENGTH, cs.NOTEDIVISION);
 }
 
 // A marker line with legato 100 and no barline sign stands for a rest.

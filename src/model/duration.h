@@ -25,4 +25,8 @@ struct NoteType {
 // Stops the run for a value that has no type.
 NoteType NOTETYPE(ConversionState& cs, int64_t L, int64_t D);
 
+// The type that a note of the value L/D gets, where the value is exactly that
+// type's length with its dots and triplet (a 5/8 is none); false otherwise.
+bool EXACTNOTETYPE(int64_t L, int64_t D, NoteType& type);
+
 }  // namespace sorvik

@@ -32,6 +32,14 @@ constexpr std::string_view KEYSHARPALTERS[9] = {"", "0.5", "0.5", "0.5", "1", "1
 constexpr std::string_view PRINTFLATALTERS[9] = {"", "-0.5", "-0.5", "-0.5", "-0.8", "-1.0", "-1.5", "-1.5", "-1.8"};
 constexpr std::string_view PRINTSHARPALTERS[9] = {"", "0.5", "0.5", "0.5", "1", "1.2", "1.5", "1.5", "1.8"};
 
+// Alter of a note in the variant for printing with MuseScore whose flat or
+// sharp is in force and not written again: the semitone MuseScore plays for
+// that sign. Any other accidental in force leaves the alter out.
+struct PrintAlterInForce {
+  std::string_view accidental, alter;
+};
+constexpr PrintAlterInForce PRINTALTERSINFORCE[] = {{"flat", "-1.0"}, {"sharp", "1"}};
+
 // Alter of a grace note in the variant for printing with MuseScore, by its
 // accidental; other accidentals keep their computed alter.
 struct GracePrintAlter {

@@ -8,6 +8,7 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "model/names.h"
+#include "model/variant.h"
 
 namespace sorvik {
 
@@ -40,6 +41,13 @@ std::string_view accidentalOf(std::string_view reduced, bool& valid) {
     result = SHARPACCIDENTALS[commaCount(c)];
   }
   return result;
+}
+
+std::string_view printAlterInForce(std::string_view accidental) {
+  for (const PrintAlterInForce& entry : PRINTALTERSINFORCE) {
+    if (entry.accidental == accidental) return entry.alter;
+  }
+  return {};
 }
 
 }  // namespace
@@ -197,10 +205,12 @@ void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accide
     return;
   }
   // Already in force in this measure: not printed again. For MuseScore a
-  // plain flat or sharp keeps its alter, from the key signature too (without
-  // it MuseScore draws and plays a natural); a microtonal one loses it, as
-  // MuseScore would draw its glyph on every such note.
-  if (cs.OPTIONS.musescorePrint && accidental != "flat" && accidental != "sharp") alter = {};
+  // plain flat or sharp keeps an alter, from the key signature too (without
+  // it MuseScore draws and plays a natural), and that alter is a whole
+  // semitone (a bare 0.5 or -1.5 is a quarter-tone glyph of MuseScore's
+  // own); a microtonal one loses it, as MuseScore would draw its glyph on
+  // every such note.
+  if (RULES(cs.OPTIONS.variant).printAlters) alter = printAlterInForce(accidental);
   accidental = {};
 }
 
@@ -236,6 +246,9 @@ WrittenPitch writtenAsRead(const Pitch& pitch) {
   return w;
 }
 
+// The accidental a note names where every note names one.
+std::string_view namedAccidental(std::string_view accidental) { return accidental.empty() ? "natural" : accidental; }
+
 }  // namespace
 
 WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
@@ -243,14 +256,18 @@ WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
   WrittenPitch w = writtenAsRead(pitch);
   if (cs.OPTIONS.arrows) w.arrows = ARROWS(pitch.reduced);
   if (!w.accidentalValid) return w;
-  if (cs.OPTIONS.musescorePrint) w.alter = PRINTNOTEALTER(pitch.reduced);
+  const VariantRules& rules = RULES(cs.OPTIONS.variant);
+  if (rules.printAlters) w.alter = PRINTNOTEALTER(pitch.reduced);
   ACCIDENTALDECISION(cs, w.step, w.accidental, w.alter);
+  if (rules.accidentalOnEveryNote) w.accidental = namedAccidental(pitch.accidental);
   return w;
 }
 
 WrittenPitch WRITTENGRACEPITCH(ConversionState& cs, std::string_view token) {
   WrittenPitch w = writtenAsRead(READPITCH(cs, token, true));
-  if (cs.OPTIONS.musescorePrint) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
+  const VariantRules& rules = RULES(cs.OPTIONS.variant);
+  if (rules.printAlters) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
+  if (rules.accidentalOnEveryNote) w.accidental = namedAccidental(w.accidental);
   return w;
 }
 

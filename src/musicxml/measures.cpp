@@ -5,6 +5,7 @@
 #include "core/arithmetic.h"
 #include "core/diagnostics.h"
 #include "model/names.h"
+#include "model/variant.h"
 #include "musicxml/xml_text.h"
 
 namespace sorvik {
@@ -51,6 +52,30 @@ void writeBarlineEnding(ConversionState& cs, int64_t I, std::string_view type) {
   cs.DATAOUT.line(R"(    <barline location="left">)");
   cs.DATAOUT.line(R"(      <ending number=")", I, R"(" type=")", type, R"("/>)");
   cs.DATAOUT.line(R"(        </barline>)");
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The tempo as the schema's non-negative decimal without blanks,
+// \+?([0-9]+(\.[0-9]*)?|\.[0-9]+), each "," read as "."; false when it is none.
+bool schemaTempo(std::string_view text, std::string& tempo) {
+  tempo.assign(text);
+  for (char& c : tempo) {
+    if (c == ',') c = '.';
+  }
+  std::string_view t = tempo;
+  if (t.starts_with('+')) t.remove_prefix(1);
+  size_t digits = 0, points = 0;
+  for (char c : t) {
+    if (isDigit(c)) {
+      ++digits;
+    } else if (c == '.') {
+      ++points;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0 && points <= 1;
 }
 
 }  // namespace
@@ -120,7 +145,11 @@ void MUSICXMLCHANGETEMPO(ConversionState& cs, const std::string& TEMPO, int64_t 
   cs.DATAOUT.line("          <beat-unit>", unit, "</beat-unit>");
   cs.DATAOUT.line("          <per-minute>", XmlText{TEMPO}, "</per-minute>");
   cs.DATAOUT.lines(kMetronomeClose);
-  cs.DATAOUT.line(R"(      <sound tempo=")", XmlAttribute{TEMPO}, R"("/>)");
+  if (!RULES(cs.OPTIONS.variant).schemaValues) {
+    cs.DATAOUT.line(R"(      <sound tempo=")", XmlAttribute{TEMPO}, R"("/>)");
+  } else if (std::string tempo; schemaTempo(TEMPO, tempo)) {
+    cs.DATAOUT.line(R"(      <sound tempo=")", tempo, R"("/>)");
+  }
   cs.DATAOUT.line(R"(      </direction>)");
 }
 

@@ -6,6 +6,7 @@
 #include "model/duration.h"
 #include "model/names.h"
 #include "model/pitch.h"
+#include "model/variant.h"
 #include "musicxml/xml_text.h"
 
 namespace sorvik {
@@ -18,19 +19,19 @@ constexpr std::string_view kBeamEnd = R"(    <beam number="1">end</beam>)";
 
 constexpr std::string_view kGraceSlurStop[] = {R"(    <notations>)", R"(      <slur type="stop" number="2"/>)",
                                                R"(    </notations>)"};
-constexpr std::string_view kTiedStart[] = {R"(        <notations>)", R"(          <tied type="start"/>)",
-                                           R"(          </notations>)"};
-constexpr std::string_view kTiedStop[] = {R"(        <notations>)", R"(          <tied type="stop"/>)",
-                                          R"(          </notations>)"};
-constexpr std::string_view kSlurStart[] = {R"(        <notations>)", R"(          <slur type="start" number="1"/>)",
-                                           R"(          </notations>)"};
-constexpr std::string_view kSlurStop[] = {R"(        <notations>)", R"(          <slur type="stop" number="1"/>)",
-                                          R"(          </notations>)"};
-constexpr std::string_view kFermata[] = {R"(        <notations>)", R"(          <fermata type="upright"/>)",
-                                         R"(          </notations>)"};
-constexpr std::string_view kTremolo[] = {R"(        <notations>)", R"(        <ornaments>)",
-                                         R"(          <tremolo>1</tremolo>)", R"(          </ornaments>)",
-                                         R"(          </notations>)"};
+constexpr std::string_view MUSICXMLTIEDSTART[] = {R"(        <notations>)", R"(          <tied type="start"/>)",
+                                                  R"(          </notations>)"};
+constexpr std::string_view MUSICXMLTIEDSTOP[] = {R"(        <notations>)", R"(          <tied type="stop"/>)",
+                                                 R"(          </notations>)"};
+constexpr std::string_view MUSICXMLSLURSTART[] = {
+    R"(        <notations>)", R"(          <slur type="start" number="1"/>)", R"(          </notations>)"};
+constexpr std::string_view MUSICXMLSLURSTOP[] = {
+    R"(        <notations>)", R"(          <slur type="stop" number="1"/>)", R"(          </notations>)"};
+constexpr std::string_view MUSICXMLFERMAT[] = {R"(        <notations>)", R"(          <fermata type="upright"/>)",
+                                               R"(          </notations>)"};
+constexpr std::string_view MUSICXMLTREMOLO[] = {R"(        <notations>)", R"(        <ornaments>)",
+                                                R"(          <tremolo>1</tremolo>)", R"(          </ornaments>)",
+                                                R"(          </notations>)"};
 constexpr std::string_view kStaccato[] = {R"(    <notations>)", R"(      <articulations>)", R"(        <staccato/>)",
                                           R"(        </articulations>)", R"(    </notations>)"};
 constexpr std::string_view kMordent[] = {R"(    <notations>)", R"(      <ornaments><mordent/></ornaments>)",
@@ -66,12 +67,6 @@ void writeWords(ConversionState& cs, std::string_view text) {
 void MUSICXMLBEAMBEGIN(ConversionState& cs) { cs.DATAOUT.line(kBeamBegin); }
 void MUSICXMLBEAMCONTINUE(ConversionState& cs) { cs.DATAOUT.line(kBeamContinue); }
 void MUSICXMLBEAMEND(ConversionState& cs) { cs.DATAOUT.line(kBeamEnd); }
-void MUSICXMLTIEDSTART(ConversionState& cs) { cs.DATAOUT.lines(kTiedStart); }
-void MUSICXMLTIEDSTOP(ConversionState& cs) { cs.DATAOUT.lines(kTiedStop); }
-void MUSICXMLSLURSTART(ConversionState& cs) { cs.DATAOUT.lines(kSlurStart); }
-void MUSICXMLSLURSTOP(ConversionState& cs) { cs.DATAOUT.lines(kSlurStop); }
-void MUSICXMLFERMAT(ConversionState& cs) { cs.DATAOUT.lines(kFermata); }
-void MUSICXMLTREMOLO(ConversionState& cs) { cs.DATAOUT.lines(kTremolo); }
 
 void writeBeam(ConversionState& cs, TBEAM BEAM) {
   switch (BEAM) {
@@ -82,21 +77,50 @@ void writeBeam(ConversionState& cs, TBEAM BEAM) {
   }
 }
 
-// Each notation in a notations element of its own, in this order.
+// The notations of one note, in this order: each in a notations element of
+// its own (the lines of each writer: the element's start, what it holds,
+// its end), or all in one element where the variant asks for that.
+class Notations {
+ public:
+  explicit Notations(ConversionState& cs) : cs_(cs), inOne_(RULES(cs.OPTIONS.variant).oneNotations) {}
+  Notations(const Notations&) = delete;
+  Notations& operator=(const Notations&) = delete;
+  ~Notations() {
+    if (open_) cs_.DATAOUT.line("    </notations>");
+  }
+  template <size_t N>
+  void add(const std::string_view (&lines)[N]) {
+    static_assert(N >= 3);
+    if (!inOne_) {
+      cs_.DATAOUT.lines(lines);
+      return;
+    }
+    if (!open_) cs_.DATAOUT.line("    <notations>");
+    open_ = true;
+    for (size_t i = 1; i + 1 < N; ++i) cs_.DATAOUT.line(lines[i]);
+  }
+
+ private:
+  ConversionState& cs_;
+  const bool inOne_;
+  bool open_ = false;
+};
+
 void writeNotations(ConversionState& cs, TSLUR SLUR, TTIE TIE, bool STACCATO, bool FERMAT, int64_t CODE) {
+  Notations notations(cs);
   if (cs.GRACENOTESLUR) {
     cs.GRACENOTESLUR = false;
-    cs.DATAOUT.lines(kGraceSlurStop);
+    notations.add(kGraceSlurStop);
   }
-  if (TIE == STARTTIE) MUSICXMLTIEDSTART(cs);
-  if (TIE == STOPTIE) MUSICXMLTIEDSTOP(cs);
-  if (SLUR == STARTSLUR) MUSICXMLSLURSTART(cs);
-  if (SLUR == STOPSLUR) MUSICXMLSLURSTOP(cs);
-  if (FERMAT) MUSICXMLFERMAT(cs);
-  if (CODE == code::TREMOLO) MUSICXMLTREMOLO(cs);
-  if (STACCATO) cs.DATAOUT.lines(kStaccato);
-  if (isMordentCode(CODE)) cs.DATAOUT.lines(kMordent);
-  if (CODE == code::TRILL) cs.DATAOUT.lines(kTrill);
+  if (TIE == STARTTIE) notations.add(MUSICXMLTIEDSTART);
+  if (TIE == STOPTIE) notations.add(MUSICXMLTIEDSTOP);
+  if (SLUR == STARTSLUR) notations.add(MUSICXMLSLURSTART);
+  if (SLUR == STOPSLUR) notations.add(MUSICXMLSLURSTOP);
+  if (FERMAT) notations.add(MUSICXMLFERMAT);
+  if (CODE == code::TREMOLO) notations.add(MUSICXMLTREMOLO);
+  if (STACCATO) notations.add(kStaccato);
+  if (isMordentCode(CODE)) notations.add(kMordent);
+  if (CODE == code::TRILL) notations.add(kTrill);
 }
 
 }  // namespace
@@ -147,10 +171,19 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
   cs.DATAOUT.line("    </lyric>");
 }
 
-void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION) {
+void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION, int64_t NOTELENGTH, int64_t NOTEDIVISION) {
+  NoteType type;
+  const bool typed = RULES(cs.OPTIONS.variant).restTypes && EXACTNOTETYPE(NOTELENGTH, NOTEDIVISION, type);
+  // A rest of a value no type has, which fills its measure: a measure rest.
+  const bool wholeMeasure = RULES(cs.OPTIONS.variant).restTypes && !typed && cs.BEATS > 0 && cs.BEATTYPE > 0 &&
+                            RESTDURATION * cs.BEATTYPE == cs.BEATS * 4 * DIVISIONVALUE;
   cs.DATAOUT.line("<note>");
-  cs.DATAOUT.line("  <rest/>");
+  cs.DATAOUT.line(wholeMeasure ? std::string_view(R"(  <rest measure="yes"/>)") : std::string_view("  <rest/>"));
   cs.DATAOUT.line("  <duration>", RESTDURATION, "</duration>");
+  if (typed) {
+    MUSICXMLTYPE(cs, type, false);
+    if (type.triplet) cs.DATAOUT.line(kTripletModification);
+  }
   cs.DATAOUT.line("  </note>");
 }
 

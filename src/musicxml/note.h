@@ -19,6 +19,7 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
 
 void MUSICXMLGRACENOTE(ConversionState& cs, std::string_view NOTE);
 
-void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION);
+// A rest; with its type where the variant writes one.
+void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION, int64_t NOTELENGTH, int64_t NOTEDIVISION);
 
 }  // namespace sorvik

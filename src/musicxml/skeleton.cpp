@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "model/key.h"
+#include "model/variant.h"
 #include "musicxml/xml_text.h"
 
 namespace sorvik {
@@ -121,7 +122,12 @@ void MUSICXMLHEADER(ConversionState& cs, const std::string& SONGNAME, const std:
       case Value::Subtitle: cs.DATAOUT.line(l.before, XmlText{SONGSUBTITLE}, l.after); break;
       case Value::SongType: cs.DATAOUT.line(l.before, XmlText{SONGTYPE}, l.after); break;
       case Value::FileName: cs.DATAOUT.line(l.before, XmlText{fileName}, l.after); break;
-      case Value::Instrument: cs.DATAOUT.line(l.before, INSTRUMENT, l.after); break;
+      case Value::Instrument:
+        // The schema wants a program 1 to 128.
+        if (!RULES(cs.OPTIONS.variant).schemaValues || (INSTRUMENT >= 1 && INSTRUMENT <= 128)) {
+          cs.DATAOUT.line(l.before, INSTRUMENT, l.after);
+        }
+        break;
     }
   }
   CLEARKEY(cs);

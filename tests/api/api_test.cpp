@@ -29,7 +29,7 @@ TEST(Api, ConvertsInMemoryAsTheCommandLineDoes) {
     for (std::string l; std::getline(lines, l);) args.push_back(l);
     std::string document;
     Result r = sorvik::convert(caseFile(dir + "/in/sabah-sarki.sv2"), sorvik::parseCommandLine(args), document);
-    const std::string name = sorvik::outputName(args[0], std::string(variant) == "P");
+    const std::string name = sorvik::outputName(args[0], sorvik::parseCommandLine(args).variant);
     EXPECT_TRUE(caseFile(dir + "/out/" + name) == document);
     EXPECT_EQ(caseFile(dir + "/console"), r.console);
     EXPECT_EQ(0, r.status);
@@ -211,7 +211,7 @@ TEST(Api, ReadsEachSwitchOnlyWhereItCounts) {
     EXPECT_EQ(row.silent, o.silent);
     EXPECT_EQ(row.wait, o.waitAtEnd);
     EXPECT_EQ(row.strict, o.strictBars);
-    EXPECT_EQ(row.print, o.musescorePrint);
+    EXPECT_EQ(row.print, o.variant == sorvik::Variant::MuseScorePrint);
     EXPECT_EQ(row.arrows, o.arrows);
     EXPECT_EQ(row.instrument, o.instrument);
   }
@@ -219,11 +219,14 @@ TEST(Api, ReadsEachSwitchOnlyWhereItCounts) {
 }
 
 TEST(Api, NamesTheDocumentAfterTheFirstSv2) {
-  EXPECT_EQ("MyNewSong.xml", sorvik::outputName("MyNewSong.sv2", false));
-  EXPECT_EQ("MyNewSong.musescore-print.xml", sorvik::outputName("MyNewSong.sv2", true));
-  EXPECT_EQ("a.xml", sorvik::outputName("a.sv2.sv2", false));
-  EXPECT_EQ("song.txtxml", sorvik::outputName("song.txt", false));
-  EXPECT_EQ("d/s.SV2xml", sorvik::outputName("d/s.SV2", false));
+  using sorvik::Variant;
+  EXPECT_EQ("MyNewSong.xml", sorvik::outputName("MyNewSong.sv2", Variant::Exact));
+  EXPECT_EQ("MyNewSong.musescore-print.xml", sorvik::outputName("MyNewSong.sv2", Variant::MuseScorePrint));
+  EXPECT_EQ("MyNewSong.music21.xml", sorvik::outputName("MyNewSong.sv2", Variant::Music21));
+  EXPECT_EQ("a.music21.xml", sorvik::outputName("a.sv2.sv2", Variant::Music21));
+  EXPECT_EQ("a.xml", sorvik::outputName("a.sv2.sv2", Variant::Exact));
+  EXPECT_EQ("song.txtxml", sorvik::outputName("song.txt", Variant::Exact));
+  EXPECT_EQ("d/s.SV2xml", sorvik::outputName("d/s.SV2", Variant::Exact));
 }
 
 TEST(Api, TurnsTurkishCodePagesIntoUtf8) {

@@ -62,6 +62,9 @@ TEST(Output, MirrorsThePathsBelowEachPathGivenAndWritesNothingBesideTheInputs) {
                                       "docs/z.musescore-print.xml"}),
             names);
   EXPECT_NE(std::string::npos, out["docs/sub/y.musescore-print.xml"].find("<work-title>Y</work-title>"));
+  // The music21 variant beside the input, under its own name.
+  EXPECT_EQ(0, runBatch({"--music21", "in/z.sv2"}, d.path()).status);
+  EXPECT_TRUE(fs::exists(d / "in/z.music21.xml"));
 }
 
 TEST(Report, QuotesCommasQuotesAndLineEndsInNamesAndMessages) {
@@ -195,6 +198,8 @@ TEST(CommandLine, AWrongCommandLinePrintsTheUsageOnStandardErrorAndExitsWithTwo)
                                                                              {"s.sv2", "-o"},
                                                                              {"--encoding", "koi8-r", "s.sv2"},
                                                                              {"--check=yes", "s.sv2"},
+                                                                             {"-P", "s.sv2", "--music21"},
+                                                                             {"--music21", "-P", "s.sv2"},
                                                                              {"-I"}}) {
     BatchRun r = runBatch(args, d.path());
     EXPECT_EQ(2, r.status);

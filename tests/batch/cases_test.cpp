@@ -105,12 +105,15 @@ std::vector<Case> loadCases(const fs::path& tree) {
     Case c;
     c.name = fs::relative(dir, root).generic_string();
     sorvik::Options o = sorvik::parseCommandLine(args);
-    if (o.musescorePrint) c.switches.push_back("-P");
+    // A case of the music21 variant (cases/README.md).
+    if (fs::exists(dir / "variant")) o.variant = sorvik::Variant::Music21;
+    if (o.variant == sorvik::Variant::MuseScorePrint) c.switches.push_back("-P");
+    if (o.variant == sorvik::Variant::Music21) c.switches.push_back("--music21");
     if (o.arrows) c.switches.push_back("-A");
     if (o.strictBars) c.switches.push_back("-M");
     if (o.instrument != 1) c.switches.insert(c.switches.end(), {"-I", std::to_string(o.instrument)});
     c.input = c.name + "/" + local;
-    std::string outName = sorvik::outputName(fs::path(local).filename().string(), o.musescorePrint);
+    std::string outName = sorvik::outputName(fs::path(local).filename().string(), o.variant);
     c.output = c.name + "/" + (fs::path(local).parent_path() / outName).generic_string();
     expectFromConsole(c, readFile(dir / "console"), given);
     c.message = asInReport(c.message);

@@ -183,8 +183,8 @@ TEST_F(Model, AccidentalsInForceAreNotPrintedAgain) {
   EXPECT_EQ("", decide('A', ""));  // a letter nobody touched
 }
 
-TEST_F(Model, PrintVariantDropsTheAlterOfMicrotonesInForce) {
-  cs.OPTIONS.musescorePrint = true;
+TEST_F(Model, PrintVariantDropsTheAlterOfMicrotonesInForceAndGivesFlatsAndSharpsASemitone) {
+  cs.OPTIONS.variant = Variant::MuseScorePrint;
   auto alterAfterRepeat = [&](char step, std::string_view accidental) {
     std::string_view first = accidental, alter = "a";
     ACCIDENTALDECISION(cs, step, first, alter);
@@ -194,8 +194,8 @@ TEST_F(Model, PrintVariantDropsTheAlterOfMicrotonesInForce) {
     return std::string(alter);
   };
   EXPECT_EQ("", alterAfterRepeat('E', "slash-flat"));
-  EXPECT_EQ("a", alterAfterRepeat('D', "flat"));
-  EXPECT_EQ("a", alterAfterRepeat('G', "sharp"));
+  EXPECT_EQ("-1.0", alterAfterRepeat('D', "flat"));
+  EXPECT_EQ("1", alterAfterRepeat('G', "sharp"));
 }
 
 }  // namespace

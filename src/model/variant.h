@@ -1,0 +1,37 @@
+// What each document variant writes differently from the exact one: data that
+// the writers read, so that every variant goes through the same writers.
+#pragma once
+
+#include <string_view>
+
+#include "sorvik/convert.h"
+
+namespace sorvik {
+
+struct VariantRules {
+  std::string_view suffix;             // of the document's name, after the dot of the input's ".sv2"
+  bool printAlters = false;            // alters MuseScore reads instead of the exact ones
+  bool accidentalOnEveryNote = false;  // every note names its accidental, "natural" for none
+  bool keyAccidentals = true;          // the key names the accidental of each step
+  bool restTypes = false;              // a rest writes its type as a note does
+  bool oneNotations = false;           // a note's notations in one element
+  bool schemaValues = false;           // a value the MusicXML 3.0 schema refuses is left out
+};
+
+constexpr VariantRules VARIANTRULES[] = {
+    // Variant::Exact
+    {.suffix = "xml"},
+    // Variant::MuseScorePrint
+    {.suffix = "musescore-print.xml", .printAlters = true, .schemaValues = true},
+    // Variant::Music21
+    {.suffix = "music21.xml",
+     .accidentalOnEveryNote = true,
+     .keyAccidentals = false,
+     .restTypes = true,
+     .oneNotations = true,
+     .schemaValues = true},
+};
+
+constexpr const VariantRules& RULES(Variant variant) { return VARIANTRULES[static_cast<int>(variant)]; }
+
+}  // namespace sorvik
