@@ -197,7 +197,7 @@ async function showScore(file) {
   const sheet = $('svg');
   delete sheet.dataset.file;
   page.pageCount = 0;
-  const downloads = [$('download'), $('download-print')];
+  const downloads = [$('download'), $('download-print'), $('download-music21')];
   if (result.status !== 0) {
     downloads.forEach((b) => { b.hidden = true; });
     $('stats').textContent = '';
@@ -211,12 +211,14 @@ async function showScore(file) {
   const opts = options();
   $('download-print').hidden = opts.print;
   if (!opts.print) $('download-print').textContent = `Print variant (-P)`;
+  $('download-music21').hidden = false;
+  $('download-music21').textContent = 'music21 variant';
   $('stats').textContent = `${result.lines} lines, ${result.notes} notes`;
 
   sheet.replaceChildren(el('p', { className: 'none' }, 'Drawing…'));
   const tk = await verovio();
   if (drawing !== page.drawing) return;  // something else is drawn meanwhile
-  if (!tk.loadData(withClef(utf8.decode(result.document)))) {
+  if (!tk.loadData(withClef(utf8.decode(result.drawing)))) {
     sheet.replaceChildren(el('p', { className: 'none' }, 'Verovio could not read this document.'));
     return;
   }
@@ -280,9 +282,10 @@ function downloadCurrent() {
   save(result.document, result.outputName);
 }
 
-function downloadPrintVariant() {
+// Another variant of the current file, converted as it is asked for.
+function downloadVariant(variant) {
   const file = page.files[page.current];
-  const result = page.converter.convert(file.bytes, file.name, { ...options(), print: true });
+  const result = page.converter.convert(file.bytes, file.name, { ...options(), print: false, ...variant });
   if (result.status === 0) save(result.document, result.outputName);
 }
 
@@ -317,7 +320,8 @@ function wire() {
   $('prev').addEventListener('click', () => turn(-1));
   $('next').addEventListener('click', () => turn(1));
   $('download').addEventListener('click', downloadCurrent);
-  $('download-print').addEventListener('click', downloadPrintVariant);
+  $('download-print').addEventListener('click', () => downloadVariant({ print: true }));
+  $('download-music21').addEventListener('click', () => downloadVariant({ music21: true }));
   document.addEventListener('keydown', (e) => {
     if (e.target.closest('input, select, textarea')) return;
     if (e.key === 'PageDown' || e.key === 'ArrowRight') turn(1);

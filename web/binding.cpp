@@ -23,6 +23,7 @@ namespace {
 struct Conversion {
   sorvik::Result result;
   std::string document;
+  std::string drawing;     // the document as Verovio draws it best
   std::string source;      // the file as it was converted, in UTF-8
   std::string outputName;  // the document's name beside the input
 };
@@ -41,6 +42,7 @@ const std::string& textOf(int which) {
     case SORVIK_WEB_SOURCE: return c.source;
     case SORVIK_WEB_OUTPUT_NAME: return c.outputName;
     case SORVIK_WEB_IO_ERROR: return c.result.ioError;
+    case SORVIK_WEB_DRAWING: return c.drawing;
     default: return none;
   }
 }
@@ -81,6 +83,10 @@ SORVIK_WEB_EXPORT int sorvik_web_convert(const char* bytes, size_t size, const c
   c.source = sorvik::toUtf8(input, encoding);
   c.outputName = sorvik::outputName(options.inputName, options.variant);
   c.result = sorvik::convert(c.source, options, c.document);
+  if (c.result.status == 0) {
+    options.drawingCopy = true;
+    sorvik::convert(c.source, options, c.drawing);
+  }
   return c.result.status;
 }
 

@@ -19,6 +19,7 @@ enum {
   SORVIK_WEB_SOURCE = 2,       // the file as converted, in UTF-8
   SORVIK_WEB_OUTPUT_NAME = 3,  // the document's file name
   SORVIK_WEB_IO_ERROR = 4,     // a failed read or write, as printed
+  SORVIK_WEB_DRAWING = 5,      // the copy to draw (sorvik::Options::drawingCopy); empty after an error
 };
 
 // sorvik_web_convert's answer to an encoding it does not know.

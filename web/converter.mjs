@@ -6,12 +6,14 @@ import createSorvikModule from './sorvik.mjs';
 const PRINT = 1;
 const ARROWS = 2;
 const STRICT_BARS = 4;
+const MUSIC21 = 8;
 
 const DOCUMENT = 0;
 const CONSOLE = 1;
 const SOURCE = 2;
 const OUTPUT_NAME = 3;
 const IO_ERROR = 4;
+const DRAWING = 5;
 
 const UNKNOWN_ENCODING = -1;
 
@@ -34,14 +36,18 @@ export async function loadConverter() {
     return utf8.decode(m.HEAPU8.subarray(p, m.HEAPU8.indexOf(0, p)));
   })();
 
-  // Converts the bytes of the file `name`. options: {print, arrows,
-  // strictBars, instrument, encoding}. The document stays in bytes, exactly
-  // as the converter made them.
-  function convert(bytes, name, { print = false, arrows = false, strictBars = false, instrument = 1, encoding = 'utf-8' } = {}) {
+  // Converts the bytes of the file `name`. options: {print, music21, arrows,
+  // strictBars, instrument, encoding}; print or music21 choose the variant.
+  // The document stays in bytes, exactly as the converter made them; the
+  // drawing is the copy of it that Verovio draws best (rests with their
+  // types, a note's notations in one element).
+  function convert(bytes, name, {
+    print = false, music21 = false, arrows = false, strictBars = false, instrument = 1, encoding = 'utf-8',
+  } = {}) {
     const input = copyIn(bytes);
     const namePointer = cString(name);
     const encodingPointer = cString(encoding);
-    const flags = (print ? PRINT : 0) | (arrows ? ARROWS : 0) | (strictBars ? STRICT_BARS : 0);
+    const flags = (print ? PRINT : 0) | (music21 ? MUSIC21 : 0) | (arrows ? ARROWS : 0) | (strictBars ? STRICT_BARS : 0);
     let status;
     try {
       status = m._sorvik_web_convert(input, bytes.length, namePointer, encodingPointer, flags, instrument);
@@ -62,6 +68,7 @@ export async function loadConverter() {
     return {
       status,
       document: textBytes(DOCUMENT),
+      drawing: textBytes(DRAWING),
       console: text(CONSOLE),
       source: text(SOURCE),
       outputName: text(OUTPUT_NAME),

@@ -37,6 +37,10 @@ struct Options {
   Variant variant = Variant::Exact;  // -P: Variant::MuseScorePrint
   bool arrows = false;               // -A: arrow marks for comma inflections
   int64_t instrument = 1;            // -I n: MIDI program of the part
+  // A copy for drawing with Verovio, never saved (the page's): the variant's
+  // document, but every rest of a note value with its type and a note's
+  // notations in one element, as the music21 variant writes them.
+  bool drawingCopy = false;
 };
 
 // `args` are the arguments after the program name; the first is the input.

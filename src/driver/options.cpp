@@ -33,7 +33,7 @@ Options parseCommandLine(const std::vector<std::string>& args) {
 std::string outputName(const std::string& inputName, Variant variant) {
   size_t at = inputName.find(".sv2");
   std::string out = at == std::string::npos ? inputName : inputName.substr(0, at + 1);
-  return out.append(RULES(variant).suffix);
+  return out.append(VARIANTRULES[static_cast<int>(variant)].suffix);
 }
 
 }  // namespace sorvik

@@ -210,7 +210,7 @@ void ACCIDENTALDECISION(ConversionState& cs, char step, std::string_view& accide
   // semitone (a bare 0.5 or -1.5 is a quarter-tone glyph of MuseScore's
   // own); a microtonal one loses it, as MuseScore would draw its glyph on
   // every such note.
-  if (RULES(cs.OPTIONS.variant).printAlters) alter = printAlterInForce(accidental);
+  if (RULES(cs.OPTIONS).printAlters) alter = printAlterInForce(accidental);
   accidental = {};
 }
 
@@ -256,7 +256,7 @@ WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
   WrittenPitch w = writtenAsRead(pitch);
   if (cs.OPTIONS.arrows) w.arrows = ARROWS(pitch.reduced);
   if (!w.accidentalValid) return w;
-  const VariantRules& rules = RULES(cs.OPTIONS.variant);
+  const VariantRules rules = RULES(cs.OPTIONS);
   if (rules.printAlters) w.alter = PRINTNOTEALTER(pitch.reduced);
   ACCIDENTALDECISION(cs, w.step, w.accidental, w.alter);
   if (rules.accidentalOnEveryNote) w.accidental = namedAccidental(pitch.accidental);
@@ -265,7 +265,7 @@ WrittenPitch WRITTENNOTEPITCH(ConversionState& cs, std::string_view token) {
 
 WrittenPitch WRITTENGRACEPITCH(ConversionState& cs, std::string_view token) {
   WrittenPitch w = writtenAsRead(READPITCH(cs, token, true));
-  const VariantRules& rules = RULES(cs.OPTIONS.variant);
+  const VariantRules rules = RULES(cs.OPTIONS);
   if (rules.printAlters) w.alter = PRINTGRACEALTER(w.accidental, w.alter);
   if (rules.accidentalOnEveryNote) w.accidental = namedAccidental(w.accidental);
   return w;

@@ -32,6 +32,12 @@ constexpr VariantRules VARIANTRULES[] = {
      .schemaValues = true},
 };
 
-constexpr const VariantRules& RULES(Variant variant) { return VARIANTRULES[static_cast<int>(variant)]; }
+// The rules of the run's variant; a drawing copy also types its rests and
+// puts a note's notations in one element.
+constexpr VariantRules RULES(const Options& options) {
+  VariantRules rules = VARIANTRULES[static_cast<int>(options.variant)];
+  if (options.drawingCopy) rules.restTypes = rules.oneNotations = true;
+  return rules;
+}
 
 }  // namespace sorvik

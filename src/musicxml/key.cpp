@@ -15,7 +15,7 @@ bool isDigit(std::string_view octave) { return octave.size() == 1 && octave[0] >
 }  // namespace
 
 void MUSICXMLSONGKEY(ConversionState& cs, const std::string& K) {
-  const VariantRules& rules = RULES(cs.OPTIONS.variant);
+  const VariantRules rules = RULES(cs.OPTIONS);
   CLEARKEY(cs);
   if (K.size() <= 3) return;
   cs.DATAOUT.line("      <attributes>");

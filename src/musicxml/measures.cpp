@@ -145,7 +145,7 @@ void MUSICXMLCHANGETEMPO(ConversionState& cs, const std::string& TEMPO, int64_t 
   cs.DATAOUT.line("          <beat-unit>", unit, "</beat-unit>");
   cs.DATAOUT.line("          <per-minute>", XmlText{TEMPO}, "</per-minute>");
   cs.DATAOUT.lines(kMetronomeClose);
-  if (!RULES(cs.OPTIONS.variant).schemaValues) {
+  if (!RULES(cs.OPTIONS).schemaValues) {
     cs.DATAOUT.line(R"(      <sound tempo=")", XmlAttribute{TEMPO}, R"("/>)");
   } else if (std::string tempo; schemaTempo(TEMPO, tempo)) {
     cs.DATAOUT.line(R"(      <sound tempo=")", tempo, R"("/>)");

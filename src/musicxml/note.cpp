@@ -82,7 +82,7 @@ void writeBeam(ConversionState& cs, TBEAM BEAM) {
 // its end), or all in one element where the variant asks for that.
 class Notations {
  public:
-  explicit Notations(ConversionState& cs) : cs_(cs), inOne_(RULES(cs.OPTIONS.variant).oneNotations) {}
+  explicit Notations(ConversionState& cs) : cs_(cs), inOne_(RULES(cs.OPTIONS).oneNotations) {}
   Notations(const Notations&) = delete;
   Notations& operator=(const Notations&) = delete;
   ~Notations() {
@@ -172,10 +172,11 @@ void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRI
 }
 
 void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION, int64_t NOTELENGTH, int64_t NOTEDIVISION) {
+  const bool restTypes = RULES(cs.OPTIONS).restTypes;
   NoteType type;
-  const bool typed = RULES(cs.OPTIONS.variant).restTypes && EXACTNOTETYPE(NOTELENGTH, NOTEDIVISION, type);
+  const bool typed = restTypes && EXACTNOTETYPE(NOTELENGTH, NOTEDIVISION, type);
   // A rest of a value no type has, which fills its measure: a measure rest.
-  const bool wholeMeasure = RULES(cs.OPTIONS.variant).restTypes && !typed && cs.BEATS > 0 && cs.BEATTYPE > 0 &&
+  const bool wholeMeasure = restTypes && !typed && cs.BEATS > 0 && cs.BEATTYPE > 0 &&
                             RESTDURATION * cs.BEATTYPE == cs.BEATS * 4 * DIVISIONVALUE;
   cs.DATAOUT.line("<note>");
   cs.DATAOUT.line(wholeMeasure ? std::string_view(R"(  <rest measure="yes"/>)") : std::string_view("  <rest/>"));

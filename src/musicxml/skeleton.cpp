@@ -124,7 +124,7 @@ void MUSICXMLHEADER(ConversionState& cs, const std::string& SONGNAME, const std:
       case Value::FileName: cs.DATAOUT.line(l.before, XmlText{fileName}, l.after); break;
       case Value::Instrument:
         // The schema wants a program 1 to 128.
-        if (!RULES(cs.OPTIONS.variant).schemaValues || (INSTRUMENT >= 1 && INSTRUMENT <= 128)) {
+        if (!RULES(cs.OPTIONS).schemaValues || (INSTRUMENT >= 1 && INSTRUMENT <= 128)) {
           cs.DATAOUT.line(l.before, INSTRUMENT, l.after);
         }
         break;

@@ -148,19 +148,34 @@ async function drawnNotes(page) {
   const pages = Number(await page.$eval('#svg', (e) => e.dataset.pages));
   assert.ok(pages >= 1, 'at least one page drawn');
   const perPage = [];
+  const marks = {};
   for (let p = 1; p <= pages; p++) {
     assert.equal(await page.$eval('#svg', (e) => e.dataset.page), String(p));
     assert.equal(await page.$eval('#pageinfo', (e) => e.textContent), `Page ${p} of ${pages}`);
     assert.equal(await page.$eval('#prev', (e) => e.disabled), p === 1);
     assert.equal(await page.$eval('#next', (e) => e.disabled), p === pages);
     perPage.push(await page.$$eval('#svg svg g.note', (n) => n.length));
+    for (const [name, selector] of Object.entries(DRAWN_MARKS)) {
+      marks[name] = (marks[name] ?? 0) + await page.$$eval(`#svg svg ${selector}`, (n) => n.length);
+    }
     if (p < pages) {
       await page.click('#next');
       await page.waitForFunction((n) => document.getElementById('svg').dataset.page === String(n), {}, p + 1);
     }
   }
-  return { pages, perPage, total: perPage.reduce((a, b) => a + b, 0) };
+  return { pages, perPage, total: perPage.reduce((a, b) => a + b, 0), marks };
 }
+
+// What Verovio draws of the marks and rests of a document: its SVG class, and
+// the document's element.
+const DRAWN_MARKS = {
+  fermata: 'g.fermata', mordent: 'g.mordent', trill: 'g.trill', staccato: 'g.artic', rest: 'g.rest', measureRest: 'g.mRest',
+};
+const WRITTEN_MARKS = {
+  fermata: /<fermata\b/g, mordent: /<mordent\b/g, trill: /<trill-mark\b/g, staccato: /<staccato\b/g, rest: /<rest\/>/g,
+  measureRest: /<rest measure="yes"\/>/g,
+};
+const written = (xml) => Object.fromEntries(Object.entries(WRITTEN_MARKS).map(([k, re]) => [k, (xml.match(re) ?? []).length]));
 
 const consoleText = (page) => page.$eval('#console', (e) => e.textContent);
 
@@ -257,6 +272,8 @@ test('every example in every variant: the tool\'s bytes, drawn in full', async (
       const notes = countNotes(got.bytes.toString('utf8'));
       const drawn = await drawnNotes(page);
       assert.equal(drawn.total, notes, `${what}: notes drawn on ${drawn.pages} page(s)`);
+      // Every ornament, and each rest at its length (not as a whole-measure rest).
+      assert.deepEqual(drawn.marks, written(got.bytes.toString('utf8')), `${what}: marks and rests drawn`);
       assert.match(await page.$eval('#stats', (e) => e.textContent), new RegExp(`, ${notes} notes$`));
 
       if (variant === 'normal') {
@@ -265,6 +282,11 @@ test('every example in every variant: the tool\'s bytes, drawn in full', async (
         const toolPrint = cli(`${song}.sv2`, example(song), ['-P']);
         assert.equal(print.name, toolPrint.outName);
         assert.ok(print.bytes.equals(toolPrint.document), `${song}: the print variant differs`);
+        // The third, the music21 variant, as the library makes it.
+        const music21 = await download(page, '#download-music21');
+        assert.equal(music21.name, `${song}.music21.xml`);
+        const blessed21 = fs.readFileSync(path.join(root, 'tests/cases/examples', `${song}-music21`, 'out', music21.name));
+        assert.ok(music21.bytes.equals(blessed21), `${song}: the music21 variant differs from the case's`);
       } else if (variant === 'P') {
         assert.equal(await page.$eval('#download-print', (e) => e.hidden), true);
       }

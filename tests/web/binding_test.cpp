@@ -102,6 +102,30 @@ TEST(Options, InstrumentAndTheirCombinations) {
   EXPECT_TRUE(text(SORVIK_WEB_DOCUMENT) == cliDocument(song(), {"sabah-sarki.sv2", "-I", "41", "-A"}));
 }
 
+TEST(Options, Music21VariantAndTheCopyToDraw) {
+  ASSERT_EQ(0, convertText(song(), "sabah-sarki.sv2", SORVIK_WEB_MUSIC21 | SORVIK_WEB_ARROWS));
+  EXPECT_EQ("sabah-sarki.music21.xml", text(SORVIK_WEB_OUTPUT_NAME));
+  sorvik::Options music21 = sorvik::parseCommandLine({"sabah-sarki.sv2", "-A"});
+  music21.variant = sorvik::Variant::Music21;
+  std::string document;
+  sorvik::convert(song(), music21, document);
+  EXPECT_TRUE(text(SORVIK_WEB_DOCUMENT) == document);
+  EXPECT_TRUE(text(SORVIK_WEB_DRAWING) == document) << "the music21 variant draws as it is";
+
+  // The copy to draw: rests with their types, a note's notations in one
+  // element; the document keeps the converter's bytes.
+  ASSERT_EQ(0, convertText(song(), "sabah-sarki.sv2"));
+  EXPECT_TRUE(text(SORVIK_WEB_DOCUMENT) == cliDocument(song(), {"sabah-sarki.sv2"}));
+  const std::string drawing = text(SORVIK_WEB_DRAWING);
+  EXPECT_NE(std::string::npos, drawing.find("  <rest/>\r\n  <duration>192</duration>\r\n    <type>quarter</type>\r\n"));
+  EXPECT_NE(std::string::npos, text(SORVIK_WEB_DOCUMENT).find("  <rest/>\r\n  <duration>192</duration>\r\n  </note>"));
+  EXPECT_EQ(std::string::npos, drawing.find("</notations>\r\n    <notations>"));
+  EXPECT_EQ(std::string::npos, drawing.find("</notations>\r\n        <notations>"));
+
+  ASSERT_EQ(1, convertText(mistyped(), "song.sv2", SORVIK_WEB_STRICT_BARS));
+  EXPECT_EQ(0u, sorvik_web_text_size(SORVIK_WEB_DRAWING));
+}
+
 TEST(Options, StrictBarCheckMakesTheWarningAnError) {
   const std::string s = mistyped();
   ASSERT_EQ(0, convertText(s, "song.sv2"));
