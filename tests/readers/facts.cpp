@@ -115,6 +115,8 @@ std::map<std::string, Facts> readerFacts(const std::string& output) {
       f->notes.back().lyrics.push_back(rest);
     } else if (key == "measures") {
       words >> f->measures;
+    } else if (key == "rounded") {
+      words >> f->rounded;
     } else if (key == "lyrics") {
       words >> f->lyrics;
     } else if (key == "ornament") {

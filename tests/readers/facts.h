@@ -26,6 +26,7 @@ struct Facts {
   long measures = -1;
   long lyrics = -1;
   std::map<std::string, long> ornaments;  // by kind
+  long rounded = -1;                      // notes whose alter the reader rounded (musicxml2ly)
   std::string error;                      // why the reader refused the document; empty when it read it
   std::vector<std::string> log;           // what the reader said while reading
   bool done = false;                      // the reader's report is whole

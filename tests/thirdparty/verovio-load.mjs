@@ -16,19 +16,20 @@
 //   svg N         bytes of page 1's SVG (0 when it is not a whole SVG)
 //   done
 // or "error load failed"; the exit status is then 1.
-// With --page-copy each document is first turned into the copy that the page
-// (web/) hands to Verovio.
-// Usage: node verovio-load.mjs [--page-copy] FILE.xml...
+// With --with-clef each document first gets the clef that the page adds
+// (withClef of web/texts.mjs): given the converter's drawing copy
+// (sorvik::Options::drawingCopy), Verovio then reads what the page draws.
+// Usage: node verovio-load.mjs [--with-clef] FILE.xml...
 import createVerovioModule from 'verovio/wasm';
 import { VerovioToolkit, enableLog, enableLogToBuffer, LOG_WARNING } from 'verovio/esm';
 import fs from 'node:fs';
-import { withClef as pageCopy } from '../../web/texts.mjs';
+import { withClef } from '../../web/texts.mjs';
 
 const args = process.argv.slice(2);
-const copy = args[0] === '--page-copy';
-const files = copy ? args.slice(1) : args;
+const clef = args[0] === '--with-clef';
+const files = clef ? args.slice(1) : args;
 if (!files.length) {
-  console.error('usage: node verovio-load.mjs [--page-copy] FILE.xml...');
+  console.error('usage: node verovio-load.mjs [--with-clef] FILE.xml...');
   process.exit(3);
 }
 const out = (line) => process.stdout.write(line + '\n');
@@ -70,7 +71,7 @@ function report(mei) {
 for (const file of files) {
   out(`file ${file}`);
   const text = fs.readFileSync(file, 'utf8');
-  const loaded = tk.loadData(copy ? pageCopy(text) : text);
+  const loaded = tk.loadData(clef ? withClef(text) : text);
   collect();
   if (!loaded) {
     out('error load failed');
