@@ -3,9 +3,10 @@ this one process, and reports on standard output for each document in turn:
   file PATH     the document that the lines up to the next "file" are about
   error TEXT    musicxml2ly stopped (an exception, or an exit status not 0)
   bytes N       size of the LilyPond file it wrote
-  rounded N     notes whose alter it wrote without its part beyond whole or
-                half semitones (its warning "Language does not support
-                microtones", given once for each such note)
+  rounded N     notes whose alter it cut to whole or half semitones (its
+                warning "Language does not support microtones"): it writes
+                the whole semitones of the alter toward zero and a half
+                semitone only where the rest is exactly one
   done
 Each document runs musicxml2ly's own script afresh, with its modules loaded
 anew, so that nothing a conversion leaves behind reaches the next; only the
@@ -15,32 +16,58 @@ Usage: python3 musicxml2ly-batch.py /usr/bin/musicxml2ly OUTDIR FILE.xml...
 """
 import io
 import os
+import re
 import runpy
 import sys
 
 
+def watch_pitches(script):
+    """Loads musicxml2ly's module of pitch names (from the folder its script
+    names) with the function that spells a pitch wrapped; returns the set
+    that collects the pitches it cuts. A pitch may be spelled twice, so they
+    are told apart by identity."""
+    folder = re.search(r"sys\.path\.insert \(0, os\.path\.join \('([^']+)', 'python'\)\)",
+                       open(script, encoding="utf-8").read())
+    if not folder:
+        return None
+    sys.path.insert(0, os.path.join(folder.group(1), "python"))
+    import musicexp
+
+    cut = set()
+    spell = musicexp.pitch_generic
+
+    def watched(pitch, names, accidentals):
+        rest = pitch.alteration - int(pitch.alteration)
+        if rest not in (0, 0.5, -0.5):
+            cut.add(id(pitch))
+        return spell(pitch, names, accidentals)
+
+    musicexp.pitch_generic = watched
+    return cut
+
+
 def convert(script, source, target):
-    """Runs musicxml2ly on source; returns what it printed on standard error.
-    Its modules take the standard streams apart as they load (detach()), so
-    each run gets streams of its own."""
-    loaded = set(sys.modules)
+    """Runs musicxml2ly on source, its messages dropped; returns the number
+    of notes whose alter it cut, or None where that cannot be watched. Its
+    modules take the standard streams apart as they load (detach()), so each
+    run gets streams of its own."""
+    loaded, path = set(sys.modules), list(sys.path)
     streams = sys.stdin, sys.stdout, sys.stderr
-    messages = io.BytesIO()
     sys.stdin = io.TextIOWrapper(open(os.devnull, "rb"))
-    sys.stdout = io.TextIOWrapper(open(os.devnull, "wb"))
-    sys.stderr = io.TextIOWrapper(messages)
-    sys.argv = [script, "--loglevel=WARNING", "-o", target, source]
+    sys.stdout, sys.stderr = (io.TextIOWrapper(open(os.devnull, "wb")) for _ in range(2))
+    sys.argv = [script, "--loglevel=ERROR", "-o", target, source]
     try:
+        cut = watch_pitches(script)
         runpy.run_path(script, run_name="__main__")
     except SystemExit as e:
         if e.code not in (None, 0):
             raise RuntimeError(f"exit status {e.code}") from None
     finally:
-        sys.stderr.flush()
         sys.stdin, sys.stdout, sys.stderr = streams
+        sys.path[:] = path
         for name in set(sys.modules) - loaded:
             del sys.modules[name]
-    return messages.getvalue().decode("utf-8", "replace")
+    return None if cut is None else len(cut)
 
 
 def main(script, outdir, paths):
@@ -48,12 +75,13 @@ def main(script, outdir, paths):
         print(f"file {path}", flush=True)
         target = os.path.join(outdir, os.path.splitext(os.path.basename(path))[0] + ".ly")
         try:
-            messages = convert(script, path, target)
+            cut = convert(script, path, target)
         except Exception as e:
             print(f"error {type(e).__name__}: {' '.join(str(e).split())}")
             continue
         print(f"bytes {os.path.getsize(target) if os.path.exists(target) else 0}")
-        print(f"rounded {messages.count('does not support microtones')}")
+        if cut is not None:
+            print(f"rounded {cut}")
         print("done", flush=True)
     return 0
 
