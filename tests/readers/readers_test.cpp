@@ -383,4 +383,61 @@ TEST(Readers, Verovio) {
   }
 }
 
+// --- the facts the comparisons rest on -------------------------------------------
+
+// A note's pitch, sign, tie and lyrics; rests, <notations> and <notehead> are
+// no notes; each ornament counts by its name.
+TEST(Facts, OfADocument) {
+  Facts f = documentFacts(
+      "<measure number=\"1\">\n<note>\n<rest/>\n</note>\n<note>\n<pitch><step>B</step><alter>-0.11320755</alter>"
+      "<octave>4</octave></pitch><accidental>quarter-flat</accidental><tie type=\"stop\"/><tie type=\"start\"/>"
+      "<notehead>x</notehead><notations><fermata type=\"upright\"/><ornaments><inverted-mordent/></ornaments>"
+      "</notations><lyric number=\"1\"><text>a &amp; b </text></lyric><lyric number=\"2\"><text>c</text></lyric>\n"
+      "</note>\n</measure>\n<measure number=\"2\">\n<note><grace/><pitch><step>C</step><octave>5</octave></pitch>"
+      "<notations><ornaments><mordent/></ornaments></notations></note>\n</measure>\n");
+  ASSERT_EQ(2u, f.notes.size());
+  EXPECT_EQ(2, f.measures);
+  EXPECT_EQ(2, f.lyrics);
+  const Note& b = f.notes[0];
+  EXPECT_EQ("B 4 -0.11320755 quarter-flat continue",
+            b.step + " " + b.octave + " " + b.alter + " " + b.accidental + " " + b.tie);
+  EXPECT_EQ((std::vector<std::string>{"a & b ", "c"}), b.lyrics);
+  EXPECT_EQ("0", f.notes[1].alter);
+  EXPECT_EQ("", f.notes[1].tie);
+  EXPECT_EQ(1, f.ornaments["fermata"]);
+  EXPECT_EQ(1, f.ornaments["mordent"]);
+  EXPECT_EQ(1, f.ornaments["inverted-mordent"]);
+  EXPECT_EQ(0, f.ornaments["staccato"]);
+}
+
+// The engines' notes have no alter or tie; music21's have both; a document
+// that a reader refused keeps its error.
+TEST(Facts, OfReaders) {
+  auto all = readerFacts(
+      "file a.xml\nmeasures 3\nlyrics 2\nornament fermata 1\nnote B 4 accidentalFlat\nnote C 5 -\npages 1\ndone\n"
+      "file b.xml\nnote B 4 -0.1132 quarter-flat start\nlyric Sa\nnote C 5 0.0 - -\nmeasures 1\ndone\n"
+      "file c.xml\nerror AccidentalException: slash-flat is not a supported accidental type\n");
+  ASSERT_EQ(3u, all.size());
+  const Facts &a = all["a.xml"], &b = all["b.xml"], &c = all["c.xml"];
+  EXPECT_TRUE(a.done && b.done && !c.done);
+  EXPECT_EQ(3, a.measures);
+  EXPECT_EQ(1, a.ornaments.at("fermata"));
+  ASSERT_EQ(2u, a.notes.size());
+  EXPECT_EQ("accidentalFlat", a.notes[0].accidental);
+  EXPECT_EQ("-", a.notes[0].alter);
+  EXPECT_EQ("", a.notes[1].accidental);
+  ASSERT_EQ(2u, b.notes.size());
+  EXPECT_EQ("-0.1132", b.notes[0].alter);
+  EXPECT_EQ("start", b.notes[0].tie);
+  EXPECT_EQ("", b.notes[1].tie);
+  EXPECT_EQ(1, b.lyrics);
+  EXPECT_EQ(std::vector<std::string>{"Sa"}, b.notes[0].lyrics);
+  EXPECT_EQ("AccidentalException: slash-flat is not a supported accidental type", c.error);
+  EXPECT_TRUE(samePitch(b.notes[0], {"B", "4", "-0.11319", "", "", {}}));  // 0.001 cent apart
+  EXPECT_FALSE(samePitch(b.notes[0], {"B", "4", "-0.1134", "", "", {}}));  // 0.02 cent apart
+  EXPECT_TRUE(drawnAsWritten("slash-flat", "accidentalBakiyeFlat"));
+  EXPECT_TRUE(drawnAsWritten("slash-flat", "bf"));
+  EXPECT_FALSE(drawnAsWritten("", "accidentalNatural"));
+}
+
 }  // namespace
