@@ -1,18 +1,19 @@
 // The programs that people read the converter's documents with, each given
 // every document of one fixed collection in every variant: the example songs,
-// 30 songs that sorvik-genscore writes (always the same) and the inputs of the
-// music21 variant's end-to-end cases, converted by
-// sorvik-batch as they are, with -P and with --music21. Each reader runs once
-// over all documents, in one process, and must keep:
+// 30 songs that sorvik-genscore writes (always the same) and the inputs of
+// the music21 variant's end-to-end cases, converted by sorvik-batch as they
+// are, with -P and with --music21. Each reader runs once over all documents,
+// in one process, and must keep:
 //   music21 (.venv): every music21-variant document parsed, every note at the
 //     document's exact pitch (step, octave, alter within 0.01 cent) with its
 //     tie and lyrics, every measure;
 //   LilyPond's musicxml2ly: every music21-variant document converted;
-//   MuseScore 4.0 (webmscore): every note of every variant, and in -P no
-//     accidental drawn on a note that writes no <accidental>;
+//   MuseScore 4.0 (webmscore): every note of every variant, and in -P no sign
+//     but the one the document writes;
 //   Verovio: every note of every variant, and every ornament of the copy
 //     that the page draws.
-// What each reader kept of each variant is printed as one table at the end.
+// What each reader kept of each variant is printed as one table at the end
+// (docs/readers.md).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -110,7 +111,8 @@ const Collection& collection() {
 
 // --- the figures -------------------------------------------------------------
 
-// A kept/total pair; total < 0 where the reader does not tell.
+// A kept/total pair; a total of -1 shows the count alone, -2 a column that
+// the reader does not tell.
 struct Figure {
   long kept = 0, total = 0;
   void add(long k, long t) { kept += k, total += t; }
@@ -182,8 +184,9 @@ void tally(Row& row, const Facts& want, const Facts* got) {
   }
 }
 
-// One row per variant of what the reader kept; `shown` turns off the columns
-// that the reader does not tell.
+// One row per variant of what the reader kept. `columns` names those it
+// tells: n notes, p pitches, a accidentals drawn, u accidentals not asked
+// for, o ornaments, l lyrics, m measures.
 void addRows(const std::string& reader, const std::map<std::string, Facts>& facts, const std::string& columns,
              bool drawings = false) {
   for (const Variant& v : kVariants) {
