@@ -30,11 +30,7 @@ bool TRIOLCASE(int64_t L, int64_t D) {
   return threeTimesPowerOfTwo(D);
 }
 
-namespace {
-
-// The type of L/D by the rules of NOTETYPE; its number is outside 1 to 11
-// for a value that has none.
-NoteType typeOf(int64_t& L, int64_t& D) {
+NoteType NOTETYPE(ConversionState& cs, int64_t L, int64_t D) {
   cancelThrees(L, D);
   NoteType type;
   type.triplet = threeTimesPowerOfTwo(D);
@@ -49,37 +45,32 @@ NoteType typeOf(int64_t& L, int64_t& D) {
     D /= 2;
   }
   if (type.triplet) --N;
-  type.number = N;
-  if (D != 0) {
-    const int64_t pointCase = ((L - D) * 4) / D;
-    type.dots = pointCase == 2 ? 1 : pointCase == 3 ? 2 : 0;
-  }
-  return type;
-}
-
-}  // namespace
-
-NoteType NOTETYPE(ConversionState& cs, int64_t L, int64_t D) {
-  const NoteType type = typeOf(L, D);
   ASSERTSORVIK(
-      cs, type.number >= 1 && type.number <= 11,
-      [&] { return "Note type not allowed: " + std::to_string(L) + "/" + std::to_string(D); }, cs.FILENAMEIN);
+      cs, N >= 1 && N <= 11, [&] { return "Note type not allowed: " + std::to_string(L) + "/" + std::to_string(D); },
+      cs.FILENAMEIN);
+  type.number = N;
+  const int64_t pointCase = ((L - D) * 4) / D;
+  type.dots = pointCase == 2 ? 1 : pointCase == 3 ? 2 : 0;
   return type;
 }
 
 bool EXACTNOTETYPE(int64_t L, int64_t D, NoteType& type) {
   constexpr int64_t kLargest = int64_t{1} << 40;  // far from overflow in the products below
   if (L <= 0 || D <= 0 || L >= kLargest || D >= kLargest) return false;
-  const int64_t length = L, division = D;
-  type = typeOf(L, D);
-  if (type.number < 1 || type.number > 11) return false;
-  // The type's length in whole notes is 8 / 2^(N-1); dots make it 3/2 or
-  // 7/4 of that, a triplet 2/3. Compare length/division with it, times 12.
-  static constexpr int64_t kDotted[] = {4, 6, 7};  // quarters of the plain length
-  const int64_t shift = type.number - 1;
-  int64_t typeTwelfths = 8 * 12 * kDotted[type.dots] / 4;  // of a whole note, before the halvings
-  if (type.triplet) typeTwelfths = typeTwelfths * 2 / 3;
-  return length * 12 * (int64_t{1} << shift) == typeTwelfths * division;
+  // Type N lasts 8 / 2^(N-1) whole notes; one dot makes it 3/2 of that, two
+  // 7/4, a triplet 2/3. In twelfths of a whole note before the halvings:
+  static constexpr int64_t kTwelfths[2][3] = {{96, 144, 168}, {64, 96, 112}};
+  for (int triplet = 0; triplet < 2; ++triplet) {
+    for (int N = 1; N <= 11; ++N) {
+      for (int dots = 0; dots <= 2; ++dots) {
+        if (L * 12 * (int64_t{1} << (N - 1)) == kTwelfths[triplet][dots] * D) {
+          type = NoteType{N, dots, triplet == 1};
+          return true;
+        }
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace sorvik

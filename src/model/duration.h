@@ -25,8 +25,9 @@ struct NoteType {
 // Stops the run for a value that has no type.
 NoteType NOTETYPE(ConversionState& cs, int64_t L, int64_t D);
 
-// The type that a note of the value L/D gets, where the value is exactly that
-// type's length with its dots and triplet (a 5/8 is none); false otherwise.
+// The type, dots and triplet whose length is exactly L/D (7/24 is a triplet
+// quarter with two dots; 5/8 has none); false for a value that is no note
+// value. Plain values are tried before triplets.
 bool EXACTNOTETYPE(int64_t L, int64_t D, NoteType& type);
 
 }  // namespace sorvik

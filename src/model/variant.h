@@ -2,6 +2,8 @@
 // the writers read, so that every variant goes through the same writers.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
 #include <string_view>
 
 #include "sorvik/convert.h"
@@ -13,9 +15,10 @@ struct VariantRules {
   bool printAlters = false;            // alters MuseScore reads instead of the exact ones
   bool accidentalOnEveryNote = false;  // every note names its accidental, "natural" for none
   bool keyAccidentals = true;          // the key names the accidental of each step
-  bool restTypes = false;              // a rest writes its type as a note does
+  bool restTypes = false;              // a rest writes the type that is exactly its value
   bool oneNotations = false;           // a note's notations in one element
   bool schemaValues = false;           // a value the MusicXML 3.0 schema refuses is left out
+  bool senzaMisuraUnmeasured = false;  // a time of beat type 0 or less is senza misura, whatever its beats
 };
 
 constexpr VariantRules VARIANTRULES[] = {
@@ -29,8 +32,10 @@ constexpr VariantRules VARIANTRULES[] = {
      .keyAccidentals = false,
      .restTypes = true,
      .oneNotations = true,
-     .schemaValues = true},
+     .schemaValues = true,
+     .senzaMisuraUnmeasured = true},
 };
+static_assert(std::size(VARIANTRULES) == static_cast<size_t>(Variant::Music21) + 1, "one entry per variant");
 
 // The rules of the run's variant; a drawing copy also types its rests and
 // puts a note's notations in one element.

@@ -124,7 +124,7 @@ void MUSICXMLDYNAMICS(ConversionState& cs, std::string_view S) {
 
 void MUSICXMLCHANGEBEAT(ConversionState& cs, int64_t BEATS, int64_t BEATTYPE) {
   cs.DATAOUT.lines(kTimeOpen);
-  if (BEATS <= 0) {
+  if (BEATS <= 0 || (BEATTYPE <= 0 && RULES(cs.OPTIONS).senzaMisuraUnmeasured)) {
     cs.DATAOUT.lines(kSenzaMisura);
     return;
   }

@@ -176,8 +176,9 @@ void MUSICXMLREST(ConversionState& cs, int64_t RESTDURATION, int64_t NOTELENGTH,
   NoteType type;
   const bool typed = restTypes && EXACTNOTETYPE(NOTELENGTH, NOTEDIVISION, type);
   // A rest of a value no type has, which fills its measure: a measure rest.
-  const bool wholeMeasure = restTypes && !typed && cs.BEATS > 0 && cs.BEATTYPE > 0 &&
-                            RESTDURATION * cs.BEATTYPE == cs.BEATS * 4 * DIVISIONVALUE;
+  const bool wholeMeasure =
+      restTypes && !typed && cs.BEATS > 0 && cs.BEATTYPE > 0 &&
+      static_cast<__int128>(RESTDURATION) * cs.BEATTYPE == static_cast<__int128>(cs.BEATS) * 4 * DIVISIONVALUE;
   cs.DATAOUT.line("<note>");
   cs.DATAOUT.line(wholeMeasure ? std::string_view(R"(  <rest measure="yes"/>)") : std::string_view("  <rest/>"));
   cs.DATAOUT.line("  <duration>", RESTDURATION, "</duration>");

@@ -49,6 +49,9 @@ std::vector<Job> jobs() {
          {std::vector<std::string>{"s.sv2"}, {"s.sv2", "-P", "-A"}, {"s.sv2", "-M", "-I", "72"}}) {
       all.push_back({e.path().string(), readFile(e.path()), sorvik::parseCommandLine(args)});
     }
+    sorvik::Options music21 = sorvik::parseCommandLine({"s.sv2"});
+    music21.variant = sorvik::Variant::Music21;
+    all.push_back({e.path().string(), readFile(e.path()), music21});
   }
   return all;
 }

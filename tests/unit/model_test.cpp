@@ -84,6 +84,25 @@ TEST_F(Model, ValuesWithoutATypeStopTheRun) {
   EXPECT_EQ("Note type not allowed: 192/192", errorOf([&] { noteType(1, 1 << 20); }));
 }
 
+// Rests of the music21 variant: a type only where it is exactly the value.
+TEST(ExactNoteTypes, OnlyForValuesThatAreATypeWithDotsOrTriplet) {
+  auto exact = [](int64_t L, int64_t D) -> std::string {
+    NoteType t;
+    if (!EXACTNOTETYPE(L, D, t)) return "none";
+    return std::string(NOTETYPENAMES[t.number]) + std::string(static_cast<size_t>(t.dots), '.') +
+           (t.triplet ? " 3:2" : "");
+  };
+  EXPECT_EQ("quarter", exact(3, 12));
+  EXPECT_EQ("quarter.", exact(3, 8));
+  EXPECT_EQ("half..", exact(7, 8));
+  EXPECT_EQ("quarter.. 3:2", exact(7, 24));  // NOTETYPE gives it no dots
+  EXPECT_EQ("128th 3:2", exact(1, 192));
+  EXPECT_EQ("maxima.", exact(12, 1));
+  for (auto [L, D] : {std::pair{5, 8}, {9, 8}, {15, 16}, {16, 1}, {0, 4}, {1, 0}, {-1, 4}, {int64_t{1} << 50, 1}}) {
+    EXPECT_EQ("none", exact(L, D)) << L << "/" << D;
+  }
+}
+
 TEST(Durations, AreLengthTimes768OverDivision) {
   EXPECT_EQ(480, noteDuration(5, 8));
   EXPECT_EQ(432, noteDuration(9, 16));
