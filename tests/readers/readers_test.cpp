@@ -362,22 +362,54 @@ TEST(Readers, MuseScore) {
   }
 }
 
+// Documents that Verovio cannot read, by song and variant, with the reason;
+// the page's copies of them too. A listed document that it reads fails.
+struct KnownLoss {
+  const char* song;
+  const char* variant;
+  const char* why;
+};
+constexpr const char* kBeatType0 =
+    "an unmeasured song whose time gives beats keeps <beat-type>0</beat-type>, and Verovio 6.3 divides by it";
+constexpr KnownLoss kVerovioLosses[] = {{"unmeasured_with_beats_is_senza_misura", "exact", kBeatType0},
+                                        {"unmeasured_with_beats_is_senza_misura", "-P", kBeatType0}};
+
+const char* verovioLoss(const Document& d) {
+  std::string song = d.path.filename().string();
+  song = song.substr(0, song.find('.'));
+  for (const KnownLoss& k : kVerovioLosses) {
+    if (song == k.song && d.variant == k.variant) return k.why;
+  }
+  return nullptr;
+}
+
+// Every note of every document that Verovio reads; the listed ones it cannot.
+void expectEveryNote(const std::map<std::string, Facts>& facts, bool drawings) {
+  for (const Document& d : collection().documents()) {
+    const Facts& got = factsOf(facts, d, drawings);
+    bool read = got.done && got.error.empty();
+    if (const char* why = verovioLoss(d)) {
+      EXPECT_FALSE(read) << d.path.filename() << ": Verovio reads it now, though " << why;
+      continue;
+    }
+    EXPECT_TRUE(read) << d.path.filename() << ": " << got.error;
+    EXPECT_EQ(d.facts.notes.size(), got.notes.size()) << d.path.filename() << ": notes kept";
+  }
+}
+
 TEST(Readers, Verovio) {
   SKIP_WITHOUT_PACKAGE("verovio");
   const std::string script = (kThirdParty / "verovio-load.mjs").string();
   auto facts = runReader({"node", script}, paths());
   addRows("Verovio", facts, "npauolm");
-  for (const Document& d : collection().documents()) {
-    const Facts& got = factsOf(facts, d);
-    EXPECT_TRUE(got.done && got.error.empty()) << d.path.filename() << ": " << got.error;
-    EXPECT_EQ(d.facts.notes.size(), got.notes.size()) << d.path.filename() << ": notes kept";
-  }
+  expectEveryNote(facts, false);
   // The page's copy: the converter's drawing copy, and the clef the page adds.
   auto copies = runReader({"node", script, "--with-clef"}, paths(true));
   addRows("Verovio, the page's copy", copies, "npauolm", true);
+  expectEveryNote(copies, true);
   for (const Document& d : collection().documents()) {
     const Facts& got = factsOf(copies, d, true);
-    EXPECT_EQ(d.facts.notes.size(), got.notes.size()) << d.path.filename() << ": notes kept";
+    if (verovioLoss(d)) continue;
     for (const auto& [kind, n] : d.facts.ornaments) {
       auto it = got.ornaments.find(kind);
       long drawn = it == got.ornaments.end() ? 0 : it->second;

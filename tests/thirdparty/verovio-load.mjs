@@ -15,7 +15,8 @@
 //   pages N
 //   svg N         bytes of page 1's SVG (0 when it is not a whole SVG)
 //   done
-// or "error load failed"; the exit status is then 1.
+// or "error TEXT" where it fails (Verovio refuses the document, or faults
+// while it reads it); the exit status is then 1.
 // With --with-clef each document first gets the clef that the page adds
 // (withClef of web/texts.mjs): given the converter's drawing copy
 // (sorvik::Options::drawingCopy), Verovio then reads what the page draws.
@@ -33,11 +34,17 @@ if (!files.length) {
   process.exit(3);
 }
 const out = (line) => process.stdout.write(line + '\n');
-const module = await createVerovioModule();
-const tk = new VerovioToolkit(module);
-// after the toolkit exists: its constructor resets the log settings
-enableLog(LOG_WARNING, module);
-enableLogToBuffer(1, module);
+// A toolkit of its own (a new WebAssembly instance): after a fault in one
+// document the next is read by a fresh one.
+async function toolkit() {
+  const module = await createVerovioModule();
+  const made = new VerovioToolkit(module);
+  // after the toolkit exists: its constructor resets the log settings
+  enableLog(LOG_WARNING, module);
+  enableLogToBuffer(1, module);
+  return made;
+}
+let tk = await toolkit();
 // every toolkit call empties the log buffer, so read it after each one
 const collect = () => {
   for (const l of (tk.getLog() || '').split('\n')) if (l.trim()) out(`log ${l.trimEnd()}`);
@@ -68,16 +75,11 @@ function report(mei) {
   }
 }
 
-for (const file of files) {
-  out(`file ${file}`);
+function read(file) {
   const text = fs.readFileSync(file, 'utf8');
   const loaded = tk.loadData(clef ? withClef(text) : text);
   collect();
-  if (!loaded) {
-    out('error load failed');
-    process.exitCode = 1;
-    continue;
-  }
+  if (!loaded) throw new Error('load failed');
   const mei = tk.getMEI({});
   collect();
   report(mei);
@@ -88,4 +90,15 @@ for (const file of files) {
   const whole = /<svg\b/.test(svg) && /<\/svg>\s*$/.test(svg);
   out(`svg ${whole ? svg.length : 0}`);
   out('done');
+}
+
+for (const file of files) {
+  out(`file ${file}`);
+  try {
+    read(file);
+  } catch (e) {
+    out(`error ${e?.name || 'Error'}: ${String(e?.message ?? e)}`);
+    process.exitCode = 1;
+    tk = await toolkit();
+  }
 }
