@@ -38,8 +38,9 @@ struct Options {
   bool arrows = false;               // -A: arrow marks for comma inflections
   int64_t instrument = 1;            // -I n: MIDI program of the part
   // A copy for drawing with Verovio, never saved (the page's): the variant's
-  // document, but every rest of a note value with its type and a note's
-  // notations in one element, as the music21 variant writes them.
+  // document, but every rest of a note value with its type, a note's
+  // notations in one element and a beat type of 0 as senza misura, as the
+  // music21 variant writes them.
   bool drawingCopy = false;
 };
 

@@ -37,11 +37,12 @@ constexpr VariantRules VARIANTRULES[] = {
 };
 static_assert(std::size(VARIANTRULES) == static_cast<size_t>(Variant::Music21) + 1, "one entry per variant");
 
-// The rules of the run's variant; a drawing copy also types its rests and
-// puts a note's notations in one element.
+// The rules of the run's variant; a drawing copy also types its rests, puts a
+// note's notations in one element and writes a beat type of 0 as senza misura
+// (Verovio divides by it).
 constexpr VariantRules RULES(const Options& options) {
   VariantRules rules = VARIANTRULES[static_cast<int>(options.variant)];
-  if (options.drawingCopy) rules.restTypes = rules.oneNotations = true;
+  if (options.drawingCopy) rules.restTypes = rules.oneNotations = rules.senzaMisuraUnmeasured = true;
   return rules;
 }
 
