@@ -37,6 +37,11 @@ class Utf8Check {
 // The text with each byte that does not belong to a UTF-8 sequence replaced by U+FFFD.
 std::string validUtf8(std::string_view text);
 
+// The encoding a score's bytes are read in when the user leaves the choice to
+// the converter: UTF-8 when they are UTF-8, else the code page of older
+// Turkish collections, Windows-1254.
+Encoding chooseEncoding(std::string_view bytes);
+
 // A score file, read as it is converted: opened without blocking, refused at
 // once unless it is a regular file ("Cannot read NAME: Not a regular file"),
 // transcoded to UTF-8 as it streams when `encoding` is Windows1254.

@@ -123,4 +123,10 @@ std::string terminalSafe(std::string_view text) {
   return out;
 }
 
+Encoding chooseEncoding(std::string_view bytes) {
+  Utf8Check check;
+  check.feed(bytes.data(), bytes.size());
+  return check.valid() ? Encoding::Utf8 : Encoding::Windows1254;
+}
+
 }  // namespace sorvik
