@@ -530,7 +530,8 @@ int checkFile(const char* path) {
     return 1;
   }
   // Nor may it hold a trap that the converter hints at.
-  for (const sorvik::Hint& h : r.hints) std::printf("%s: interpreted line %" PRId64 ": hint: %s\n", path, h.line, h.text.c_str());
+  for (const sorvik::Hint& h : r.hints)
+    std::printf("%s: interpreted line %" PRId64 ": hint: %s\n", path, h.line, h.text.c_str());
   if (!r.hints.empty()) return 1;
   std::printf("%s: %" PRId64 " lines agree with their positions\n", path, r.lines);
   return 0;

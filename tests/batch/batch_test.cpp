@@ -69,8 +69,7 @@ TEST(Output, MirrorsThePathsBelowEachPathGivenAndWritesNothingBesideTheInputs) {
 
 TEST(Report, QuotesCommasQuotesAndLineEndsInNamesAndMessages) {
   TempDir d;
-  const std::string comma = "a,b.sv2", quote = "say \"hi\".sv2", newline = "two\nlines.sv2",
-                    cr = "lone\rcr.sv2";
+  const std::string comma = "a,b.sv2", quote = "say \"hi\".sv2", newline = "two\nlines.sv2", cr = "lone\rcr.sv2";
   writeFile(d / "s" / comma, goodSong());
   writeFile(d / "s" / quote, faultySong());
   writeFile(d / "s" / newline, goodSong());
