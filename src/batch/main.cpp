@@ -16,7 +16,7 @@
 
 #include <sorvik/files.h>
 
-#include "batch/command_line.h"
+#include "batch/batch_options.h"
 #include "batch/plan.h"
 #include "batch/progress.h"
 #include "batch/report.h"

@@ -1,4 +1,4 @@
-#include "batch/command_line.h"
+#include "batch/batch_options.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-// The batch tool's command line: switches in any order, the paths to convert.
+// The batch tool's options: switches in any order, the paths to convert.
 #pragma once
 
 #include <cstdint>
