@@ -8,7 +8,8 @@
 
 Every conversion gives the bytes and messages of the command-line tools. An
 error in a score is data (``Result.ok`` is False); a file that cannot be read
-raises OSError. Conversions run without the interpreter's lock, so threads
+raises OSError. ``Result.hints`` names the lines that converted without a
+message into what their writer probably did not mean. Conversions run without the interpreter's lock, so threads
 convert at once; ``convert_many`` converts on threads of its own.
 """
 
@@ -17,7 +18,7 @@ from __future__ import annotations
 import os
 
 from . import _sorvik
-from ._sorvik import Diagnostic, Result
+from ._sorvik import Diagnostic, Hint, Result
 
 TYPE_CHECKING = False
 if TYPE_CHECKING:  # typing is not imported at run time: it takes longer to load than the module
@@ -28,7 +29,7 @@ if TYPE_CHECKING:  # typing is not imported at run time: it takes longer to load
     #: A score: its bytes, or the path of its file.
     Source = Union[bytes, bytearray, memoryview, str, os.PathLike[str]]
 
-__all__ = ["convert", "convert_many", "to_music21", "Result", "Diagnostic", "ConversionError"]
+__all__ = ["convert", "convert_many", "to_music21", "Result", "Diagnostic", "Hint", "ConversionError"]
 __version__ = "0.920"
 
 _BYTES_NAME = "score.sv2"

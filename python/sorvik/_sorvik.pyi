@@ -18,6 +18,20 @@ class Diagnostic:
     def message(self) -> str:
         """The text after "Error in Line 000012: " or "Warning in Line 000012: "."""
 
+class Hint:
+    """A line that converted without a message into what its writer probably
+    did not mean."""
+
+    @property
+    def line(self) -> int:
+        """The count of non-empty lines read, as in a Diagnostic."""
+    @property
+    def kind(self) -> str:
+        """A short fixed name of the trap, such as "position-point-zero"."""
+    @property
+    def text(self) -> str:
+        """What the converter did and how to write what was probably meant."""
+
 class Result:
     """What one conversion gave: the document, the messages and the counts."""
 
@@ -34,6 +48,10 @@ class Result:
     @property
     def diagnostics(self) -> List[Diagnostic]:
         """The error and the warning, as data; an error is always the last."""
+    @property
+    def hints(self) -> List[Hint]:
+        """Lines that converted without a message into what was probably not
+        meant, in the order of their lines (docs/messages.md, "Hints")."""
     @property
     def console(self) -> str:
         """What SorvikToMusicXml prints for the same score and options, from the

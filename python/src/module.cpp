@@ -148,6 +148,21 @@ void bindDiagnostic(nb::module_& m) {
       });
 }
 
+void bindHint(nb::module_& m) {
+  nb::class_<Hint>(m, "Hint", "A line that converted without a message into what its writer probably did not mean.")
+      .def_prop_ro(
+          "line", [](const Hint& h) { return h.line; }, "The count of non-empty lines read, as in a Diagnostic.")
+      .def_prop_ro(
+          "kind", [](const Hint& h) { return h.kind; },
+          "A short fixed name of the trap, such as \"position-point-zero\".")
+      .def_prop_ro(
+          "text", [](const Hint& h) { return text(h.text); },
+          "What the converter did and how to write what was probably meant.")
+      .def("__repr__", [](const Hint& h) {
+        return nb::str("Hint(line={}, kind={!r}, text={!r})").format(h.line, h.kind, text(h.text));
+      });
+}
+
 void bindResult(nb::module_& m) {
   nb::class_<PyResult>(m, "Result", "What one conversion gave: the document, the messages and the counts.")
       .def_prop_ro("document", &PyResult::document,
@@ -167,6 +182,15 @@ void bindResult(nb::module_& m) {
             return out;
           },
           "The error and the warning, as data; an error is always the last.")
+      .def_prop_ro(
+          "hints",
+          [](const PyResult& r) {
+            nb::list out;
+            for (const Hint& h : r.result().hints) out.append(nb::cast(h));
+            return out;
+          },
+          "Lines that converted without a message into what was probably not meant, in the order of their lines "
+          "(docs/messages.md, \"Hints\").")
       .def_prop_ro(
           "console", [](const PyResult& r) { return text(r.result().console); },
           "What SorvikToMusicXml prints for the same score and options, from the banner to \"Lines:\".")
@@ -214,6 +238,7 @@ NB_MODULE(_sorvik, m) {
   });
   m.attr("banner") = std::string(bannerLine());
   bindDiagnostic(m);
+  bindHint(m);
   bindResult(m);
 
   nb::class_<Settings>(m, "Settings", "The options of a conversion, checked.")

@@ -16,7 +16,7 @@
 
 #include <sorvik/files.h>
 
-#include "batch/command_line.h"
+#include "batch/batch_options.h"
 #include "batch/plan.h"
 #include "batch/progress.h"
 #include "batch/report.h"
@@ -61,6 +61,27 @@ std::string failureLine(const std::string& input, const sorvik::batch::Outcome& 
   return terminal ? sorvik::terminalSafe(line) : line;
 }
 
+// With -v every file gets a line: "PATH: converted", or its status and message.
+std::string verboseLine(const std::string& input, const sorvik::batch::Outcome& o, bool terminal) {
+  std::string line = input;
+  if (o.line >= 0) line += ", line " + std::to_string(o.line);
+  line += ": ";
+  line += sorvik::batch::statusName(o.status);
+  if (!o.message.empty()) line += ": " + o.message;
+  return terminal ? sorvik::terminalSafe(line) : line;
+}
+
+std::string hintLine(const std::string& input, const sorvik::Hint& hint, bool terminal) {
+  std::string line = input + ", line " + std::to_string(hint.line) + ": hint: " + hint.text;
+  return terminal ? sorvik::terminalSafe(line) : line;
+}
+
+// A wrong command line is answered in one line; the usage is one option away.
+int usageError(const char* what) {
+  std::fprintf(stderr, "sorvik-batch: %s; try --help\n", what);
+  return 2;
+}
+
 // Folders the run writes into, where runs killed outright may have left
 // temporary files; the searched folders are cleaned as they are searched.
 void removeStaleTemporariesBelow(const std::string& folder) {
@@ -80,13 +101,15 @@ int main(int argc, char** argv) {
   using namespace sorvik;
   using namespace sorvik::batch;
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fwrite(usageText().data(), 1, usageText().size(), stderr);
+    return 2;
+  }
   BatchOptions options;
   try {
     options = parseBatchCommandLine(args);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "sorvik-batch: %s\n\n", e.what());
-    std::fwrite(usageText().data(), 1, usageText().size(), stderr);
-    return 2;
+    return usageError(e.what());
   }
   if (options.help) {
     std::fwrite(usageText().data(), 1, usageText().size(), stdout);
@@ -105,9 +128,7 @@ int main(int argc, char** argv) {
   try {
     checkReportPath(options, files, converter);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "sorvik-batch: %s\n\n", e.what());
-    std::fwrite(usageText().data(), 1, usageText().size(), stderr);
-    return 2;
+    return usageError(e.what());
   }
   if (!options.check) markSameDocuments(files, converter);
   removeStaleTemporariesBelow(options.outputDir);
@@ -140,9 +161,18 @@ int main(int argc, char** argv) {
       case Status::Error: ++totals.errors; break;
       case Status::Unreadable: ++totals.unreadable; break;
     }
-    if (!options.quiet && (o.status == Status::Error || o.status == Status::Unreadable)) {
+    // -v and --hints list as the files come, the bar cleared for them (it is
+    // drawn again below); the failed files are listed at the end.
+    if (options.verbose || (options.hints && !o.hints.empty())) bar.clear();
+    if (options.verbose) {
+      std::printf("%s\n", verboseLine(files[i].path, o, terminal).c_str());
+    } else if (!options.quiet && (o.status == Status::Error || o.status == Status::Unreadable)) {
       failures.push_back(failureLine(files[i].path, o, terminal));
     }
+    if (options.hints) {
+      for (const Hint& h : o.hints) std::printf("%s\n", hintLine(files[i].path, h, terminal).c_str());
+    }
+    std::fflush(stdout);
     report.add(files[i].path, o);
   };
   // The outcomes in the files' order, as they come; after an interruption,

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "batch/command_line.h"
+#include "batch/batch_options.h"
 #include "batch/walk.h"
 #include "batch/worker_pool.h"
 

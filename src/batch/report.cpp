@@ -28,6 +28,15 @@ std::string csvField(std::string_view text) {
   return quoted;
 }
 
+std::string hintsField(const std::vector<Hint>& hints) {
+  std::string text;
+  for (const Hint& h : hints) {
+    if (!text.empty()) text += '\n';
+    text += "line " + std::to_string(h.line) + ": " + h.text;
+  }
+  return text;
+}
+
 bool Report::open(const std::string& path, std::string& error) {
   file_ = std::make_unique<DocumentFile>(path);
   try {
@@ -37,7 +46,7 @@ bool Report::open(const std::string& path, std::string& error) {
     error = e.what();
     return false;
   }
-  pending_ = "input,status,line,message,output,notes,bytes,milliseconds\r\n";
+  pending_ = "input,status,line,message,output,notes,bytes,milliseconds,encoding,hints\r\n";
   return true;
 }
 
@@ -73,8 +82,11 @@ void Report::add(const std::string& input, const Outcome& o) {
   row_ += ',';
   if (o.counted) row_ += std::to_string(o.bytes);
   char ms[32];
-  std::snprintf(ms, sizeof ms, ",%.3f\r\n", o.milliseconds);
+  std::snprintf(ms, sizeof ms, ",%.3f", o.milliseconds);
   row_ += ms;
+  field(o.encoding);
+  field(hintsField(o.hints));
+  row_ += "\r\n";
   pending_ += row_;
   if (pending_.size() >= (1 << 16)) flush();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sorvik/files.h>
 
@@ -30,6 +31,10 @@ class Report {
   std::string error_;  // the first failed write
   std::string row_, pending_;
 };
+
+// The hints of a file as one field: "line N: text" for each, one a line
+// (a line feed between them), so that a spreadsheet shows them one below the other.
+std::string hintsField(const std::vector<Hint>& hints);
 
 // The field as CSV: quoted when it holds a comma, a quote or a line end
 // (quotes doubled inside); bytes that are not UTF-8 become U+FFFD.

@@ -6,6 +6,8 @@
 
 #include <sorvik/files.h>
 
+#include "batch/encoding.h"
+
 namespace sorvik::batch {
 
 namespace {
@@ -64,7 +66,7 @@ void failedWith(Outcome& outcome, Status status, std::string message) {
 }
 
 // The outcome of a conversion that ran, before its document is committed.
-void judge(const Result& r, const ScoreFile& source, bool utf8, Outcome& outcome) {
+void judge(const Result& r, const ScoreFile& source, Encoding encoding, bool nonAscii, Outcome& outcome) {
   if (source.failed()) {
     failedWith(outcome, Status::Unreadable, r.ioError);
   } else if (!r.ioError.empty()) {
@@ -80,9 +82,12 @@ void judge(const Result& r, const ScoreFile& source, bool utf8, Outcome& outcome
       outcome.status = Status::Warning;
       outcome.line = r.diagnostics.back().line;
       outcome.message = r.diagnostics.back().message;
-    } else if (r.textReplaced || (utf8 && !source.utf8())) {
+    } else if (r.textReplaced || (encoding == Encoding::Utf8 && !source.utf8())) {
       outcome.status = Status::Warning;
       outcome.message = kNotUtf8;
+    } else if (encoding == Encoding::Windows1254 && nonAscii && source.utf8()) {
+      outcome.status = Status::Warning;
+      outcome.message = kUtf8As1254;
     }
     outcome.counted = true;
     outcome.notes = r.notes;
@@ -105,15 +110,19 @@ bool FileConverter::run(const InputFile& file, Outcome& outcome) const {
   const std::string output = writing ? outputPath(file) : std::string();
   if (writing && !options_.outputDir.empty()) makeFolders(folderOf(output));
 
-  ScoreFile source(file.path, options_.encoding);
+  const Encoding encoding = options_.autoEncoding ? encodingOfFile(file.path, stop_) : options_.encoding;
+  ScoreFile source(file.path, encoding);
   source.stopWhen(stop_);
+  AsciiWatch watched(source);
   DocumentFile document(output);
   document.stopWhen(stop_);
   NoDocument nothing(stop_);
   DocumentSink& sink = writing ? static_cast<DocumentSink&>(document) : nothing;
-  Result r = sorvik::convert(source, sink, conversionOptions(options_, file.path));
+  Result r = sorvik::convert(watched, sink, conversionOptions(options_, file.path));
   if (r.failed() && stop_.load()) return false;
-  judge(r, source, options_.encoding == Encoding::Utf8, outcome);
+  judge(r, source, encoding, watched.sawNonAscii(), outcome);
+  if (outcome.status != Status::Unreadable) outcome.encoding = encodingName(encoding);
+  outcome.hints = std::move(r.hints);
   if (outcome.counted && writing) {
     try {
       document.commit();

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "batch/command_line.h"
+#include "batch/batch_options.h"
 #include "batch/outcome.h"
 #include "batch/walk.h"
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/codes.h"
 #include "core/text.h"
 
 namespace sorvik {
@@ -24,6 +25,16 @@ constexpr HintKind kRestLyric{"lyric-on-rest", " Only pitched notes carry lyrics
 constexpr HintKind kRestDynamics{"dynamics-on-rest",
                                  " A rest carries no dynamics mark or wedge start: put it on the next note."};
 constexpr HintKind kKeyAfterHead{"makam-after-song-name", " Put the makam line before the song name line."};
+constexpr HintKind kMakamAfterSubtitle{"makam-after-subtitle", " Put the makam line before the subtitle line."};
+constexpr HintKind kNoCode{"code-missing", " Write 9 (or the note's code) in field 1."};
+constexpr HintKind kSignNotRead{
+    "inflection-not-read",
+    " Write the sign and the count of commas, 1 to 8, as the token's last two characters, after the name and the "
+    "octave (si4b1, fa5#4)."};
+constexpr HintKind kGraceValue{"grace-note-with-value", " Give a grace note length 0 and division 0."};
+constexpr HintKind kGraceLegato{"legato-on-grace-note",
+                                " Leave field 5 of a grace note at 0 and put the value on the note it belongs to."};
+constexpr HintKind kTempoText{"tempo-not-a-number", ""};
 
 struct DynamicsName {
   int64_t value;
@@ -98,10 +109,70 @@ void HINTREST(ConversionState& cs) {
   }
 }
 
-void HINTKEYAFTERHEAD(ConversionState& cs, const LineRecord& S) {
-  if (!cs.MUSICXMLHEADERISWRITTEN) return;
-  hint(cs, kKeyAfterHead,
-       "This makam line comes after the song name line, so its key " + quoted(S.field(9)) + " is not written.");
+void HINTMAKAMLINE(ConversionState& cs, const LineRecord& S) {
+  if (cs.MUSICXMLHEADERISWRITTEN) {
+    hint(cs, kKeyAfterHead,
+         "This makam line comes after the song name line, so its key " + quoted(S.field(9)) + " is not written.");
+  } else if (!cs.SONGSUBTITLE.empty() && cs.SONGSUBTITLE.rfind("Makam: ", 0) != 0) {
+    hint(cs, kMakamAfterSubtitle,
+         "This makam line comes after the subtitle line, so the subtitle " + quoted(cs.SONGSUBTITLE) +
+             " is replaced by \"Makam: \" and the makam's name.");
+  }
+}
+
+namespace {
+
+bool isGrace(const ConversionState& cs) {
+  return cs.NOTECODE == code::GRACE || cs.NOTEDIVISION == 0 || cs.NOTELENGTH == 0;
+}
+
+// A sign b or # (no name has either) that is not followed by a count of 1 to
+// 8 at the end of the token: the inflection is not what it says.
+bool signNotRead(std::string_view pitch) {
+  if (pitch.find_first_of("b#") == std::string_view::npos) return false;
+  const size_t n = pitch.size();
+  return n < 2 || (pitch[n - 2] != 'b' && pitch[n - 2] != '#') || pitch[n - 1] < '1' || pitch[n - 1] > '8';
+}
+
+}  // namespace
+
+void HINTNOTELINE(ConversionState& cs, const LineRecord& S) {
+  const std::string_view pitch = STRIP(cs.NOTEPITCH);
+  const bool valued = cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0;
+  if (S.codeBlank && valued) {
+    hint(cs, kNoCode,
+         "Field 1 is empty: the line is written as a code-9 line, but the bar check does not count its value and it "
+         "is never beamed, so the positions after it no longer agree with the count.");
+  }
+  if (pitch.empty()) return;
+  if (signNotRead(pitch)) {
+    hint(cs, kSignNotRead,
+         "The inflection of " + quoted(pitch) + " is not read as written: a sign counts only as the last but one " +
+             "character, followed by its count.");
+  }
+  if (cs.NOTECODE == code::GRACE && valued) {
+    hint(cs, kGraceValue,
+         "This grace note is drawn without a value, but its value " + std::to_string(cs.NOTELENGTH) + "/" +
+             std::to_string(cs.NOTEDIVISION) + " is counted by the bar check.");
+  }
+  if (isGrace(cs) && cs.NOTELEGATO != 0) {
+    hint(cs, kGraceLegato,
+         "The legato value " + std::to_string(cs.NOTELEGATO) +
+             " on this grace note draws nothing, but it changes the slur or tie that is open in the melody.");
+  }
+}
+
+void HINTTEMPO(ConversionState& cs, std::string_view tempo) {
+  constexpr std::string_view kDigits = "0123456789";
+  const size_t end = tempo.find_first_not_of(kDigits);
+  const bool number =
+      end == std::string_view::npos ||
+      (end > 0 && tempo[end] == '.' && tempo.find_first_not_of(kDigits, end + 1) == std::string_view::npos);
+  if (number) return;
+  const std::string_view digits = tempo.substr(0, end);
+  hint(cs, kTempoText,
+       "The tempo " + quoted(tempo) + " is copied into the score as written, where a program that plays it finds no " +
+           "number: write " + (digits.empty() ? std::string("the beats per minute alone") : quoted(digits)) + ".");
 }
 
 }  // namespace sorvik

@@ -3,6 +3,8 @@
 // that the hint explains; none changes what is written or printed.
 #pragma once
 
+#include <string_view>
+
 #include "core/state.h"
 
 namespace sorvik {
@@ -20,7 +22,16 @@ void HINTPOSITION(ConversionState& cs);
 // lyrics and dynamics are not written.
 void HINTREST(ConversionState& cs);
 
-// A makam line after the song name line: its key is never written.
-void HINTKEYAFTERHEAD(ConversionState& cs, const LineRecord& S);
+// A makam line: after the song name line its key is never written; after a
+// subtitle line it replaces the subtitle.
+void HINTMAKAMLINE(ConversionState& cs, const LineRecord& S);
+
+// A note or rest line that is no marker, its fields stored: an empty code
+// field, a pitch whose sign is not read, a grace note with a value or a
+// legato value.
+void HINTNOTELINE(ConversionState& cs, const LineRecord& S);
+
+// A tempo line's field 5, stripped: text that is no number goes into the score as it is.
+void HINTTEMPO(ConversionState& cs, std::string_view tempo);
 
 }  // namespace sorvik

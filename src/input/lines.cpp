@@ -73,7 +73,7 @@ void processSongData(ConversionState& cs, const LineRecord& S) {
   std::string_view text = S.field(8);
   switch (cs.NOTECODE) {
     case code::MAKAM:
-      HINTKEYAFTERHEAD(cs, S);
+      HINTMAKAMLINE(cs, S);
       cs.SONGKEY.assign(S.field(9));
       cs.SONGSUBTITLE.assign("Makam: ").append(text);
       changeBeatAfterHead(cs);
@@ -85,7 +85,10 @@ void processSongData(ConversionState& cs, const LineRecord& S) {
       cs.BEATTYPE = STRINGTOINT(STRIP(S.field(4)));
       changeBeatAfterHead(cs);
       break;
-    case code::TEMPO: cs.NOTETEMPO.assign(STRIP(S.field(5))); break;
+    case code::TEMPO:
+      cs.NOTETEMPO.assign(STRIP(S.field(5)));
+      HINTTEMPO(cs, cs.NOTETEMPO);
+      break;
     case code::SONGTYPE:
       cs.SONGTYPE.assign(text);
       cs.BEATS = STRINGTOINT(STRIP(S.field(3)));

@@ -249,6 +249,7 @@ void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
     }
     return;
   }
+  HINTNOTELINE(cs, S);
   if (cs.BEATTYPE > 0) {
     HINTPOSITION(cs);
     placeInMeasure(cs);

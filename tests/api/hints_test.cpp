@@ -49,6 +49,35 @@ const Trap kTraps[] = {
     {"a makam after the song name", "50\t\t\t\t\t\t\tHicaz\tB4b4/C5#4\t\n" + kQuarters, 3, "makam-after-song-name",
      "This makam line comes after the song name line, so its key \"B4b4/C5#4\" is not written. Put the makam line "
      "before the song name line."},
+    {"an empty code field", "\tla4\t1\t4\t0\t0\t0\t\t\t0.25\n", 3, "code-missing",
+     "Field 1 is empty: the line is written as a code-9 line, but the bar check does not count its value and it is "
+     "never beamed, so the positions after it no longer agree with the count. Write 9 (or the note's code) in field "
+     "1."},
+    {"a sign without its count", "9\tmi4b\t1\t4\t0\t0\t0\t\t\t0.25\n", 3, "inflection-not-read",
+     "The inflection of \"mi4b\" is not read as written: a sign counts only as the last but one character, followed "
+     "by its count. Write the sign and the count of commas, 1 to 8, as the token's last two characters, after the "
+     "name and the octave (si4b1, fa5#4)."},
+    {"a count of ten", "9\tsi4b10\t1\t4\t0\t0\t0\t\t\t0.25\n", 3, "inflection-not-read",
+     "The inflection of \"si4b10\" is not read as written: a sign counts only as the last but one character, "
+     "followed by its count. Write the sign and the count of commas, 1 to 8, as the token's last two characters, "
+     "after the name and the octave (si4b1, fa5#4)."},
+    {"a grace note with a value", "8\tla4\t1\t8\t0\t0\t0\t\t\t0.125\n", 3, "grace-note-with-value",
+     "This grace note is drawn without a value, but its value 1/8 is counted by the bar check. Give a grace note "
+     "length 0 and division 0."},
+    {"a slur on a grace note", "8\tla4\t0\t0\t99\t0\t0\t\t\t0\n" + kQuarters, 3, "legato-on-grace-note",
+     "The legato value 99 on this grace note draws nothing, but it changes the slur or tie that is open in the "
+     "melody. Leave field 5 of a grace note at 0 and put the value on the note it belongs to."},
+    {"a tempo with its unit", "52\t\t\t\t84 bpm\t\t\t\t\t\n" + kQuarters, 3, "tempo-not-a-number",
+     "The tempo \"84 bpm\" is copied into the score as written, where a program that plays it finds no number: write "
+     "\"84\"."},
+};
+
+// Traps in the head, before the song name line.
+const Trap kHeadTraps[] = {
+    {"a makam after the subtitle", "57\t\t\t\t\t\t\tŞarkı\t\t\n50\t\t\t\t\t\t\tHicaz\tB4b4/C5#4\t\n", 3,
+     "makam-after-subtitle",
+     "This makam line comes after the subtitle line, so the subtitle \"Şarkı\" is replaced by \"Makam: \" and the "
+     "makam's name. Put the makam line before the subtitle line."},
 };
 
 TEST(Hints, EachTrapNamesItsLineAndSaysWhatWasDoneAndWhatToWrite) {
@@ -60,6 +89,21 @@ TEST(Hints, EachTrapNamesItsLineAndSaysWhatWasDoneAndWhatToWrite) {
     const sorvik::Result r = sorvik::convert(kHead + trap.lines, options, document);
     EXPECT_EQ(0, r.status);
     EXPECT_TRUE(r.diagnostics.empty());
+    ASSERT_EQ(1u, r.hints.size());
+    EXPECT_EQ(trap.line, r.hints[0].line);
+    EXPECT_EQ(trap.kind, r.hints[0].kind);
+    EXPECT_EQ(trap.text, r.hints[0].text);
+  }
+}
+
+TEST(Hints, EachTrapInTheHeadNamesItsLine) {
+  for (const Trap& trap : kHeadTraps) {
+    SCOPED_TRACE(trap.what);
+    sorvik::Options options;
+    options.inputName = "song.sv2";
+    std::string document;
+    const sorvik::Result r = sorvik::convert(
+        "4\t4\t\t\t\t\t\t\t\t\n" + trap.lines + "60\t\t\t\t\t\t\tSong\t\t\n" + kQuarters, options, document);
     ASSERT_EQ(1u, r.hints.size());
     EXPECT_EQ(trap.line, r.hints[0].line);
     EXPECT_EQ(trap.kind, r.hints[0].kind);

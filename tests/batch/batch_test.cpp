@@ -77,14 +77,14 @@ TEST(Report, QuotesCommasQuotesAndLineEndsInNamesAndMessages) {
   BatchRun r = runBatch({"--report", "r.csv", "s"}, d.path());
   EXPECT_EQ(1, r.status);
   std::string text = readFile(d / "r.csv");
-  const std::string header = "input,status,line,message,output,notes,bytes,milliseconds\r\n";
+  const std::string header = "input,status,line,message,output,notes,bytes,milliseconds,encoding,hints\r\n";
   EXPECT_EQ(header, text.substr(0, header.size()));
   EXPECT_NE(std::string::npos, text.find("\r\n\"s/a,b.sv2\",converted,,,\"s/a,b.xml\",3,"));
   EXPECT_NE(std::string::npos, text.find("\r\n\"s/lone\rcr.sv2\",converted,,,\"s/lone\rcr.xml\",3,"));
   EXPECT_NE(std::string::npos, text.find("\r\n\"s/say \"\"hi\"\".sv2\",error,4,\"Wrong note format: \"\"La\"\"\",,,,"));
   auto rows = parseCsv(text);
   ASSERT_EQ(5u, rows.size());
-  for (auto& row : rows) EXPECT_EQ(8u, row.size());
+  for (auto& row : rows) EXPECT_EQ(10u, row.size());
   EXPECT_EQ("s/" + cr, rows[2][0]);
   EXPECT_EQ("s/" + newline, rows[4][0]);
   EXPECT_EQ("s/two\nlines.xml", rows[4][4]);
@@ -191,24 +191,32 @@ TEST(Encoding, OldTurkishCodePageTurnedIntoUtf8OrWarnedAbout) {
   }
 }
 
-TEST(CommandLine, AWrongCommandLinePrintsTheUsageOnStandardErrorAndExitsWithTwo) {
+TEST(CommandLine, AWrongCommandLineIsAnsweredInOneLineAndExitsWithTwo) {
   TempDir d;
   writeFile(d / "s.sv2", goodSong());
-  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{},
-                                                                             {"--bogus", "s.sv2"},
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"--bogus", "s.sv2"},
                                                                              {"-j", "x", "s.sv2"},
-                                                                             {"-j", "0", "s.sv2"},
+                                                                             {"-j0", "s.sv2"},
+                                                                             {"-Px", "s.sv2"},
                                                                              {"s.sv2", "-o"},
                                                                              {"--encoding", "koi8-r", "s.sv2"},
                                                                              {"--check=yes", "s.sv2"},
                                                                              {"-P", "s.sv2", "--music21"},
                                                                              {"--music21", "-P", "s.sv2"},
+                                                                             {"-q", "-v", "s.sv2"},
                                                                              {"-I"}}) {
     BatchRun r = runBatch(args, d.path());
     EXPECT_EQ(2, r.status);
     EXPECT_EQ("", r.out);
-    EXPECT_NE(std::string::npos, r.err.find("Usage: sorvik-batch [options] PATH..."));
+    EXPECT_EQ(0u, r.err.find("sorvik-batch: ")) << r.err;
+    EXPECT_EQ(r.err.size() - 13, r.err.find("; try --help\n")) << r.err;
+    EXPECT_EQ(r.err.size() - 1, r.err.find('\n')) << r.err;
   }
+  EXPECT_EQ("sorvik-batch: unknown option --bogus; try --help\n", runBatch({"--bogus", "s.sv2"}, d.path()).err);
+  // Without any argument the usage is the answer.
+  BatchRun none = runBatch({}, d.path());
+  EXPECT_EQ(2, none.status);
+  EXPECT_EQ(0u, none.err.find("Usage: sorvik-batch [options] PATH..."));
   EXPECT_EQ(1u, snapshot(d.path()).size());
   BatchRun help = runBatch({"--help"}, d.path());
   EXPECT_EQ(0, help.status);
@@ -220,6 +228,10 @@ TEST(CommandLine, AWrongCommandLinePrintsTheUsageOnStandardErrorAndExitsWithTwo)
   BatchRun mixed = runBatch({"s.sv2", "-q", "-I", "72", "--", "-s.sv2"}, d.path());
   EXPECT_EQ(0, mixed.status) << mixed.out;
   EXPECT_NE(std::string::npos, readFile(d / "-s.xml").find("<midi-program>72</midi-program>"));
+  // A short option's value may be attached, as make and cargo take it.
+  BatchRun attached = runBatch({"-j1", "-I72", "-oout", "s.sv2"}, d.path());
+  EXPECT_EQ(0, attached.status) << attached.err;
+  EXPECT_NE(std::string::npos, readFile(d / "out/s.xml").find("<midi-program>72</midi-program>"));
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ void convertAllCases(const std::string& jobs) {
     auto it = rows.find(c.input);
     ASSERT_NE(it, rows.end()) << "no row for " << c.input;
     const std::vector<std::string>& row = it->second;
-    ASSERT_EQ(8u, row.size());
+    ASSERT_EQ(10u, row.size());
     if (c.silent && c.status == "converted" && row[1] == "warning") {
       // The single tool printed no warning; the document must still be the same.
     } else {

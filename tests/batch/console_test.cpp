@@ -73,7 +73,7 @@ TEST(Interruption, CtrlCEndsTheRunWithTheSummaryAndLeavesNoTemporaryFile) {
   std::sort(left.begin(), left.end());
   EXPECT_EQ((std::vector<std::string>{"a-big.sv2", "b.sv2", "c.sv2", "d.sv2"}), left);
   EXPECT_EQ("Interrupted after 0 of 4 files in ", readFile(console / "out").substr(0, 34));
-  EXPECT_EQ("input,status,line,message,output,notes,bytes,milliseconds\r\n", readFile(d / "r.csv"));
+  EXPECT_EQ("input,status,line,message,output,notes,bytes,milliseconds,encoding,hints\r\n", readFile(d / "r.csv"));
 }
 
 }  // namespace

@@ -183,7 +183,7 @@ TEST(BatchFiles, TermAndHangUpStopTheRunAsCtrlCDoes) {
     ::kill(pid, signal);
     EXPECT_EQ(128 + signal, waitBatch(pid, 120));
     EXPECT_EQ((std::vector<std::string>{"a.sv2"}), names());
-    EXPECT_EQ("input,status,line,message,output,notes,bytes,milliseconds\r\n", readFile(d / "r.csv"));
+    EXPECT_EQ("input,status,line,message,output,notes,bytes,milliseconds,encoding,hints\r\n", readFile(d / "r.csv"));
     EXPECT_EQ(0u, readFile(console / "out").find("Interrupted after 0 of 1 file in "));
   }
 }

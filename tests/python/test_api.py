@@ -55,6 +55,18 @@ def test_a_faulty_score_is_data_not_an_exception():
     assert (raised.value.line, raised.value.message) == (error.line, error.message)
 
 
+def test_hints_name_the_line_the_trap_and_what_to_write():
+    score = (b"4\t4\t\t\t\t\t\t\t\t\n60\t\t\t\t\t\t\tSong\t\t\n9\tla4\t1\t4\t0\t0\t0\tge-\t\t0.25\n"
+             b"9\tla4\t1\t4\t0\t0\t0\t\t\t0.5\n9\tla4\t1\t2\t0\t0\t0\t\t\t1.0\n")
+    result = sorvik.convert(score)
+    assert result.ok and not result.diagnostics  # a hint is no message
+    assert [(h.line, h.kind) for h in result.hints] == [(3, "marker-sign-in-lyric"), (5, "position-point-zero")]
+    assert result.hints[1].text == ('The position "1.0" puts this note into the measure that starts on the bar '
+                                    'line 1, although it ends there: write "1".')
+    assert isinstance(result.hints[0], sorvik.Hint) and "position-point-zero" in repr(result.hints[1])
+    assert all(not sorvik.convert(p).hints for p in EXAMPLES)
+
+
 def test_a_file_that_cannot_be_read_raises_oserror(tmp_path):
     with pytest.raises(FileNotFoundError) as raised:
         sorvik.convert(tmp_path / "missing.sv2")

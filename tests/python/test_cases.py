@@ -76,5 +76,7 @@ def test_every_case_score_in_each_variant_as_sorvik_batch_converts_it(variant, t
         else:
             assert result.ok and not diagnostics, name
         assert result.ok == (row["status"] != "error"), name
+        hints = "\n".join(f"line {h.line}: {h.text}" for h in result.hints)
+        assert row["hints"] == hints.encode("utf-8", "surrogateescape").decode("utf-8", "replace"), name
         if row["output"]:
             assert result.document == (tmp_path / row["output"]).read_bytes(), name

@@ -1,4 +1,4 @@
-#include "batch/command_line.h"
+#include "batch/batch_options.h"
 
 #include <charconv>
 
@@ -21,11 +21,16 @@ constexpr std::string_view kUsage =
     "  --check         convert and report, but write no document\n"
     "  --report FILE   write a CSV report, one row per file\n"
     "  --errors DIR    copy each score that ended in an error below DIR (never overwriting)\n"
-    "  --encoding NAME read the scores as utf-8 (default) or windows-1254 (cp1254, iso-8859-9, latin5)\n"
+    "  --encoding NAME read the scores as utf-8 (default), windows-1254 (cp1254, iso-8859-9, latin5)\n"
+    "                  or auto (each file as utf-8 where it is valid UTF-8, else as windows-1254)\n"
     "  -q              print only the summary\n"
+    "  -v              list every file with its message, warnings too\n"
+    "  --hints         list the hints: lines that convert without a message into what was\n"
+    "                  probably not meant\n"
     "  --help          print this text\n"
     "  --version       print the version\n"
     "\n"
+    "A short option's value may follow it at once (-j1, -I72, -oDIR), a long one's after \"=\".\n"
     "Exit status: 0 when no file ended in an error, 1 when some did, 2 for a wrong command line,\n"
     "130 when interrupted (Ctrl-C), 143 when terminated, 129 when the terminal hung up.\n";
 
@@ -48,6 +53,9 @@ int64_t parseInstrument(const std::string& text) {
   return n;
 }
 
+// The short options that take a value.
+constexpr std::string_view kAttachedValue = "Ioj";
+
 }  // namespace
 
 std::string_view usageText() { return kUsage; }
@@ -65,7 +73,8 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
       onlyPaths = true;
       continue;
     }
-    // A long option's value may follow an "=" as well.
+    // A long option's value may follow an "=", a short one's the letter
+    // itself (-j1, -I72, -oDIR), as make and cargo take them.
     std::string inlineValue;
     bool hasInlineValue = false;
     if (arg.compare(0, 2, "--") == 0) {
@@ -74,6 +83,10 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
         hasInlineValue = true;
         arg.resize(eq);
       }
+    } else if (arg.size() > 2 && kAttachedValue.find(arg[1]) != std::string_view::npos) {
+      inlineValue = arg.substr(2);
+      hasInlineValue = true;
+      arg.resize(2);
     }
     auto value = [&]() -> std::string {
       if (hasInlineValue) return inlineValue;
@@ -96,6 +109,11 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
       o.strictBars = true;
     } else if (arg == "-q") {
       o.quiet = true;
+    } else if (arg == "-v") {
+      o.verbose = true;
+    } else if (arg == "--hints") {
+      noValue();
+      o.hints = true;
     } else if (arg == "-I") {
       o.instrument = parseInstrument(value());
     } else if (arg == "-o") {
@@ -114,8 +132,9 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
       if (o.errorsDir.empty()) throw UsageError("--errors wants a folder");
     } else if (arg == "--encoding") {
       std::string name = value();
-      if (!encodingByName(name, o.encoding)) {
-        throw UsageError("unknown encoding \"" + name + "\" (utf-8, windows-1254, cp1254, iso-8859-9, latin5)");
+      o.autoEncoding = name == "auto";
+      if (!o.autoEncoding && !encodingByName(name, o.encoding)) {
+        throw UsageError("unknown encoding \"" + name + "\" (auto, utf-8, windows-1254, cp1254, iso-8859-9, latin5)");
       }
     } else if (arg == "--help") {
       noValue();
@@ -127,6 +146,7 @@ BatchOptions parseBatchCommandLine(const std::vector<std::string>& args) {
       throw UsageError("unknown option " + arg);
     }
   }
+  if (o.quiet && o.verbose) throw UsageError("-q and -v ask for less and for more: give one");
   if (o.paths.empty() && !o.help && !o.version) throw UsageError("no score file or folder given");
   return o;
 }

@@ -1,4 +1,4 @@
-// The batch tool's command line: switches in any order, the paths to convert.
+// The batch tool's options: switches in any order, the paths to convert.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +23,10 @@ struct BatchOptions {
   std::string reportFile;            // --report FILE
   std::string errorsDir;             // --errors DIR
   bool quiet = false;                // -q: only the summary
+  bool verbose = false;              // -v: every file on the console, with its message
+  bool hints = false;                // --hints: the hints on the console
   Encoding encoding = Encoding::Utf8;
+  bool autoEncoding = false;  // --encoding auto: each file's own, UTF-8 where its bytes are UTF-8
   bool help = false;
   bool version = false;
 };
