@@ -281,7 +281,7 @@ test('the build: a converter under 300 KB, the Verovio that the other checks pin
   console.log(`sorvik.wasm: ${size} bytes`);
 });
 
-test('the bundled example, from choosing it to the drawn score; the screenshot', async () => {
+test('the bundled example, from choosing it to the drawn score', async () => {
   const page = await openPage();
   await page.waitForFunction(() => document.body.dataset.verovio === 'ready', { timeout: 120_000 });
   const elapsed = [];
@@ -321,7 +321,6 @@ test('the bundled example, from choosing it to the drawn score; the screenshot',
     return (a + 0.05) / (b + 0.05);
   });
   assert.ok(contrast >= 4.5, `line numbers at ${contrast.toFixed(2)}:1`);
-  await page.screenshot({ path: path.join(root, 'docs/web.png') });
   await page.close();
 });
 
@@ -393,7 +392,7 @@ test('a long song: page turning shows every page and every note', async () => {
   await page.close();
 });
 
-test('a faulty file: its error names its line, and that line of the source is marked', async () => {
+test('a faulty file: its error names its line, and that line of the source is marked; the screenshot', async () => {
   const page = await openPage();
   const bytes = faulty();
   await upload(page, [['kusurlu.sv2', bytes]]);
@@ -435,6 +434,9 @@ test('a faulty file: its error names its line, and that line of the source is ma
   assert.deepEqual(await page.$$eval('#source .row.marked', (r) => r.map((x) => [x.dataset.line, x.className])),
     [['19', 'row marked warning']]);
   assert.ok((await page.$$eval('#svg svg g.note', (n) => n.length)) > 0, 'a warning still draws the score');
+  await page.click('#console button.message');
+  await page.evaluate(() => window.scrollTo(0, 0));
+  await page.screenshot({ path: path.join(root, 'docs/web.png') });
   await andShown(page, () => page.click('#strict'));
   assert.match(await consoleText(page), /^Error in Line 000017: Measure overfull: 1\.75 - 2: $/m);
   assert.equal(await statusText(page), 'uyari.sv2 stopped at an error in line 17 (line 19 of the file).');
@@ -541,7 +543,7 @@ test('a phone: the messages, then the score at a readable size, then the source'
   const narrow = await drawnScale(page);
   assert.ok(narrow >= 0.9 * wide, `drawn at ${narrow.toFixed(3)} px a unit on the phone, ${wide.toFixed(3)} on the desktop`);
   assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth), 'nothing wider than the screen');
-  await page.evaluate(() => document.querySelector('.messages').scrollIntoView());
+  await page.evaluate(() => document.getElementById('status').scrollIntoView());
   await page.screenshot({ path: path.join(root, 'docs/web-phone.png') });
   // The message brings its line, below the score, into view.
   await page.click('#console button.message');
