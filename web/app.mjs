@@ -32,7 +32,10 @@ const SHOWN_LINES = 4000;
 const SCALE = 45;
 const PAGE_WIDTH = { min: 600, max: 2100 };
 
+const pageWidthFor = (sheet) => Math.round(Math.min(PAGE_WIDTH.max, Math.max(PAGE_WIDTH.min, (sheet.clientWidth * 100) / SCALE)));
+
 const ENCODING_NAMES = { 'utf-8': 'UTF-8', 'windows-1254': 'Windows-1254' };
+
 const page = {
   converter: null,
   verovio: null,   // a promise of the toolkit, made when first needed
@@ -131,6 +134,7 @@ function verovio() {
       $('loading').hidden = true;
       return tk;
     })();
+    page.verovio.catch((e) => { $('loading').textContent = `Verovio did not load: ${e.message}`; });
   }
   return page.verovio;
 }
@@ -364,9 +368,15 @@ async function showScore(file) {
 
   sheet.replaceChildren(el('p', { className: 'none' },
     document.body.dataset.verovio === 'ready' ? 'Drawing…' : 'Drawing as soon as Verovio has loaded (see above)…'));
-  const tk = await verovio();
+  let tk;
+  try {
+    tk = await verovio();
+  } catch (e) {
+    sheet.replaceChildren(el('p', { className: 'none' }, `Verovio did not load (${e.message}); the documents can be downloaded all the same.`));
+    return;
+  }
   if (drawing !== page.drawing) return;  // something else is drawn meanwhile
-  const pageWidth = Math.round(Math.min(PAGE_WIDTH.max, Math.max(PAGE_WIDTH.min, (sheet.clientWidth * 100) / SCALE)));
+  const pageWidth = pageWidthFor(sheet);
   if (pageWidth !== page.pageWidth) {
     tk.setOptions({ pageWidth });
     page.pageWidth = pageWidth;
@@ -488,11 +498,14 @@ function wire() {
     if (e.key === 'PageUp' || e.key === 'ArrowLeft') turn(-1);
   });
 
-  // A drawing made for another width is drawn again for this one.
+  // A drawing made for another width is drawn again for this one (a phone
+  // that hides its address bar changes only the height).
   let resizing;
   window.addEventListener('resize', () => {
     clearTimeout(resizing);
-    resizing = setTimeout(() => { if (page.pageCount) showScore(page.files[page.current]); }, 300);
+    resizing = setTimeout(() => {
+      if (page.pageCount && pageWidthFor($('svg')) !== page.pageWidth) showScore(page.files[page.current]);
+    }, 300);
   });
 
   let depth = 0;
