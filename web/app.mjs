@@ -2,7 +2,11 @@
 // drawn by Verovio, the documents out. Nothing leaves the browser.
 import { loadConverter } from './converter.mjs';
 import { GENERAL_MIDI } from './instruments.mjs';
-import { commandLine, consoleLines, countsOfLines, lineOfCount, shellWords, splitLines, withClef } from './texts.mjs';
+import { sectionOf } from './docs.mjs';
+import explanations from './explanations.mjs';
+import {
+  consoleLines, countsOfLines, lineOfCount, sameCommand, shellWords, splitLines, withClef,
+} from './texts.mjs';
 
 const $ = (id) => document.getElementById(id);
 const el = (tag, props = {}, ...children) => {
@@ -23,6 +27,15 @@ const WARM_UP = '<?xml version="1.0" encoding="UTF-8"?><score-partwise version="
 // Source views longer than this show only the lines around the marked one.
 const SHOWN_LINES = 4000;
 
+// Verovio's scale, and the widths of its page: the drawing keeps the size of
+// its notes on a narrow screen, where a wide page would be shrunk to fit.
+const SCALE = 45;
+const PAGE_WIDTH = { min: 600, max: 2100 };
+
+const pageWidthFor = (sheet) => Math.round(Math.min(PAGE_WIDTH.max, Math.max(PAGE_WIDTH.min, (sheet.clientWidth * 100) / SCALE)));
+
+const ENCODING_NAMES = { 'utf-8': 'UTF-8', 'windows-1254': 'Windows-1254' };
+
 const page = {
   converter: null,
   verovio: null,   // a promise of the toolkit, made when first needed
@@ -33,6 +46,8 @@ const page = {
   marked: -1,      // index of the highlighted source line
   shown: 0,        // files shown so far; body[data-shown] tells a watcher
   drawing: 0,      // the latest drawing begun
+  pageWidth: PAGE_WIDTH.max,
+  explained: null, // {kind, count, text, message?, hint?}: the explanation open beside the marked line
 };
 
 function options() {
@@ -52,9 +67,46 @@ function setStatus(text, isError = false) {
 
 // --- Verovio -----------------------------------------------------------------
 
+// Fetches Verovio's 7 MB showing how much has come, so that a slow network
+// shows progress; the import after it takes the module from the cache.
+async function fetchShowingProgress(url) {
+  const response = await fetch(url);
+  if (!response.ok || !response.body) return;
+  const total = Number(response.headers.get('content-length')) || 0;
+  const bar = $('verovio-progress');
+  if (total) bar.max = total;
+  const reader = response.body.getReader();
+  let got = 0;
+  for (;;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    got += value.length;
+    if (total) bar.value = got;
+    $('verovio-amount').textContent = `${(got / 1e6).toFixed(1)}${total ? ` of ${(total / 1e6).toFixed(1)}` : ''} MB`;
+  }
+}
+
+// Resolves when the service worker controls the page (at once where there
+// is none), so that what is fetched next is cached for offline use.
+async function offlineReady() {
+  if (!('serviceWorker' in navigator)) return;
+  try {
+    await navigator.serviceWorker.register('sw.js');
+  } catch {
+    return;  // served where workers may not run: the page works all the same
+  }
+  if (navigator.serviceWorker.controller) return;
+  await new Promise((resolve) => {
+    navigator.serviceWorker.addEventListener('controllerchange', resolve, { once: true });
+    setTimeout(resolve, 10_000);
+  });
+}
+
 function verovio() {
   if (!page.verovio) {
     page.verovio = (async () => {
+      await offlineReady();
+      await fetchShowingProgress('./verovio/verovio-module.mjs').catch(() => {});
       const [{ default: createVerovioModule }, { VerovioToolkit }] = await Promise.all([
         import('./verovio/verovio-module.mjs'),
         import('./verovio/verovio.mjs'),
@@ -79,8 +131,10 @@ function verovio() {
       await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
       warm.remove();
       document.body.dataset.verovio = 'ready';
+      $('loading').hidden = true;
       return tk;
     })();
+    page.verovio.catch((e) => { $('loading').textContent = `Verovio did not load: ${e.message}`; });
   }
   return page.verovio;
 }
@@ -92,14 +146,11 @@ function convertAll() {
   for (const file of page.files) file.result = page.converter.convert(file.bytes, file.name, opts);
 }
 
-// The command line that makes the same document, where there is one.
-function showCommand(name) {
-  const opts = options();
-  const args = commandLine(name, opts);
-  $('command').replaceChildren(args
-    ? el('span', {}, 'The same as ', el('code', {}, shellWords(['SorvikToMusicXml', ...args])))
-    : el('span', {}, 'No single command line of the tool takes these options together: ' +
-        (opts.print && opts.strictBars ? '-P and -M are both its second argument.' : '-A must come by the fourth argument.')));
+// The command line that makes the same document from the same bytes.
+function showCommand(name, encoding) {
+  const { tool, args } = sameCommand(name, options(), encoding);
+  $('command').replaceChildren(el('span', {}, 'The same as ', el('code', {}, shellWords([tool, ...args]))));
+  $('encoding-used').textContent = `read as ${ENCODING_NAMES[encoding] ?? encoding}`;
 }
 
 async function openFiles(fileList) {
@@ -124,6 +175,44 @@ function fileState(result) {
   return result.diagnostics.some((d) => d.kind === 'warning') ? 'warning' : 'ok';
 }
 
+// "line 33 of the file" where empty lines make the message's line another, else ''.
+function fileLine(count) {
+  const line = lineOfCount(page.lines, count);
+  return line >= 0 && line + 1 !== count ? `line ${line + 1} of the file` : '';
+}
+
+const plural = (n, one) => `${n} ${one}${n === 1 ? '' : 's'}`;
+
+// What became of the file shown: converted, with a warning, or stopped.
+function outcome(file) {
+  const { result, name } = file;
+  const last = result.diagnostics[result.diagnostics.length - 1];
+  if (result.status !== 0) {
+    if (last?.kind !== 'error') return `${name} was not converted: ${result.ioError}`;
+    const also = fileLine(last.count);
+    return `${name} stopped at an error in line ${last.count}${also ? ` (${also})` : ''}.`;
+  }
+  const hints = result.hints.length ? ` ${plural(result.hints.length, 'hint')} on what may not be meant.` : '';
+  if (last) {
+    const also = fileLine(last.count);
+    return `${name} converted with a warning (line ${last.count}${also ? `, ${also}` : ''}).${hints}`;
+  }
+  return `${name} converted.${hints}`;
+}
+
+function showStatus(file) {
+  const n = page.files.length;
+  let text = outcome(file);
+  if (n > 1) {
+    const states = page.files.map((f) => fileState(f.result));
+    const count = (state) => states.filter((s) => s === state).length;
+    const parts = [[count('ok'), 'converted'], [count('warning'), 'converted with a warning'], [count('error'), 'stopped at an error']]
+      .filter(([k]) => k).map(([k, what]) => `${k} ${what}`);
+    text = `${n} files: ${parts.join(', ')}. ${text}`;
+  }
+  setStatus(text, file.result.status !== 0);
+}
+
 function showFileList() {
   const marks = { ok: '✓', warning: '!', error: '✗' };
   $('filelist').replaceChildren(
@@ -138,15 +227,70 @@ function showFileList() {
   );
 }
 
+// A message or hint as a button that opens its explanation beside its line.
+function explainButton(item, label) {
+  const b = el('button', { type: 'button', className: `message ${item.kind}` }, label);
+  b.setAttribute('aria-expanded', 'false');
+  b.setAttribute('aria-controls', 'explanation');
+  b.title = `Show line ${item.count} and what this means`;
+  b.addEventListener('click', () => explain(item, b));
+  return b;
+}
+
 function showConsole(result) {
+  const messages = [...result.diagnostics];
   const items = consoleLines(result.console).map(({ text, kind, count }) => {
     if (!kind) return el('span', {}, text, '\n');
     if (count === 0) return el('span', { className: kind }, text, '\n');
-    const link = el('a', { title: `Show line ${count} of the messages' count in the source` }, text);
-    link.addEventListener('click', () => markLine(count, kind));
-    return el('span', { className: kind }, link, '\n');
+    const message = messages.shift()?.message ?? '';
+    return el('span', { className: kind }, explainButton({ kind, count, text, message }, text), '\n');
   });
   $('console').replaceChildren(...items);
+  $('hints').replaceChildren(...result.hints.map((h) => el('li', {},
+    explainButton({ kind: 'hint', count: h.count, text: h.text, hint: h.kind }, `Hint, line ${h.count}: ${h.text}`))));
+  $('hints').hidden = result.hints.length === 0;
+}
+
+// The explanation of a message or hint: docs/messages.md's section for it.
+function explanation(item) {
+  const box = el('div', { id: 'explanation', className: `explanation ${item.kind}`, tabIndex: -1 });
+  box.setAttribute('role', 'note');
+  box.setAttribute('aria-label', `What ${item.kind === 'hint' ? 'the hint' : 'the message'} means`);
+  const close = el('button', { type: 'button', className: 'close', title: 'Close (Esc)' }, '×');
+  close.setAttribute('aria-label', 'Close the explanation');
+  close.addEventListener('click', () => closeExplanation());
+  const body = el('div', { className: 'body' });
+  if (item.hint) {
+    const row = explanations.hints[item.hint];
+    body.innerHTML = `<p class="what"><strong>Hint:</strong> ${escapeHtml(item.text)}</p>${row
+      ? `<p><strong>The line:</strong> ${row.line}.</p><p><strong>What happens:</strong> ${row.happens}.</p>`
+        + `<p><strong>Write instead:</strong> ${row.instead}.</p>` : ''}<p class="more"><a href="messages.html#hints">About hints</a></p>`;
+  } else {
+    const section = sectionOf(item.message, explanations.sections);
+    body.innerHTML = `<p class="what"><strong>${escapeHtml(item.text)}</strong></p>${section
+      ? `${section.html}<p class="more"><a href="messages.html#${section.id}">In the list of messages</a>` : '<p class="more">'}`
+      + ' · <a href="format.html">How to write a score</a></p>';
+  }
+  box.append(close, body);
+  return box;
+}
+
+const escapeHtml = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+
+function explain(item, button) {
+  for (const b of document.querySelectorAll('button.message')) b.setAttribute('aria-expanded', String(b === button));
+  page.explained = { ...item, button };
+  markLine(item.count, item.kind);
+  const box = $('explanation');
+  box?.focus({ preventScroll: true });
+}
+
+function closeExplanation() {
+  const button = page.explained?.button;
+  page.explained = null;
+  button?.setAttribute('aria-expanded', 'false');
+  renderSource();
+  button?.focus();
 }
 
 function showSource(result) {
@@ -156,8 +300,11 @@ function showSource(result) {
   const last = result.diagnostics[result.diagnostics.length - 1];
   page.marked = last ? lineOfCount(lines, last.count) : -1;
   page.markKind = last ? last.kind : null;
+  page.hinted = new Set(result.hints.map((h) => lineOfCount(lines, h.count)));
+  page.explained = null;
   $('source-title').replaceChildren('Source ', el('span', { className: 'count' },
-    `(${lines.length} lines, ${page.counts.filter(Boolean).length} counted${result.textReplaced ? '; bytes that are not UTF-8 shown as �' : ''})`));
+    `(${lines.length} lines, ${page.counts.filter(Boolean).length} counted; read as ${ENCODING_NAMES[result.encoding]}`
+    + `${result.textReplaced ? '; bytes that are not UTF-8 shown as �' : ''})`));
   renderSource();
 }
 
@@ -175,14 +322,18 @@ function renderSource() {
     const row = el('div', { className: 'row' }, el('span', { className: 'no' }, String(i + 1)), lines[i] || ' ');
     row.dataset.line = String(i + 1);
     if (counts[i]) row.title = `line ${i + 1}; messages count it as line ${counts[i]}`;
-    if (i === marked) row.classList.add('marked', ...(page.markKind === 'warning' ? ['warning'] : []));
+    if (page.hinted.has(i)) row.classList.add('hinted');
+    if (i === marked) row.classList.add('marked', ...(page.markKind === 'error' ? [] : [page.markKind]));
     rows.push(row);
+    if (i === marked && page.explained) rows.push(explanation(page.explained));
   }
   if (to < lines.length) rows.push(el('div', { className: 'gap' }, `… ${lines.length - to} lines after`));
   const box = $('source');
   box.replaceChildren(...rows);
   const row = box.querySelector('.row.marked');
   box.scrollTop = row ? Math.max(0, row.offsetTop - box.offsetTop - box.clientHeight / 3) : 0;
+  // On a narrow screen the source is below the score: bring the line to the eye.
+  if (row && page.explained) (box.querySelector('.explanation') ?? row).scrollIntoView({ block: 'nearest' });
 }
 
 function markLine(count, kind) {
@@ -215,9 +366,21 @@ async function showScore(file) {
   $('download-music21').textContent = 'music21 variant';
   $('stats').textContent = `${result.lines} lines, ${result.notes} notes`;
 
-  sheet.replaceChildren(el('p', { className: 'none' }, 'Drawing…'));
-  const tk = await verovio();
+  sheet.replaceChildren(el('p', { className: 'none' },
+    document.body.dataset.verovio === 'ready' ? 'Drawing…' : 'Drawing as soon as Verovio has loaded (see above)…'));
+  let tk;
+  try {
+    tk = await verovio();
+  } catch (e) {
+    sheet.replaceChildren(el('p', { className: 'none' }, `Verovio did not load (${e.message}); the documents can be downloaded all the same.`));
+    return;
+  }
   if (drawing !== page.drawing) return;  // something else is drawn meanwhile
+  const pageWidth = pageWidthFor(sheet);
+  if (pageWidth !== page.pageWidth) {
+    tk.setOptions({ pageWidth });
+    page.pageWidth = pageWidth;
+  }
   if (!tk.loadData(withClef(utf8.decode(result.drawing)))) {
     sheet.replaceChildren(el('p', { className: 'none' }, 'Verovio could not read this document.'));
     return;
@@ -231,6 +394,13 @@ async function showScore(file) {
 function drawPage(tk) {
   const sheet = $('svg');
   sheet.innerHTML = tk.renderToSVG(page.pageNumber);
+  const svg = sheet.querySelector('svg');
+  if (svg) {
+    const title = `The score of ${page.files[page.current]?.name}, page ${page.pageNumber} of ${page.pageCount}`;
+    svg.setAttribute('role', 'img');
+    svg.setAttribute('aria-label', title);
+    svg.prepend(Object.assign(document.createElementNS('http://www.w3.org/2000/svg', 'title'), { textContent: title }));
+  }
   sheet.dataset.page = String(page.pageNumber);
   sheet.dataset.pages = String(page.pageCount);
   sheet.scrollTop = 0;
@@ -255,12 +425,11 @@ async function show(index) {
   page.current = index;
   const file = page.files[index];
   $('work').hidden = false;
-  showCommand(file.name);
+  showCommand(file.name, file.result.encoding);
   showFileList();
   showConsole(file.result);
   showSource(file.result);
-  const n = page.files.length;
-  setStatus(n > 1 ? `${n} files converted.` : `${file.name} converted.`);
+  showStatus(file);
   document.body.dataset.state = 'converted';
   await showScore(file);
   document.body.dataset.shown = String(++page.shown);
@@ -298,7 +467,7 @@ async function loadExamples() {
     const names = await response.json();
     const box = $('examples');
     for (const name of names) {
-      const b = el('button', { type: 'button' }, name.replace(/\.sv2$/, ''));
+      const b = el('button', { type: 'button', disabled: !page.converter }, name.replace(/\.sv2$/, ''));
       b.dataset.example = name;
       b.addEventListener('click', async () => {
         const bytes = await (await fetch(`examples/${encodeURIComponent(name)}`)).arrayBuffer();
@@ -323,9 +492,20 @@ function wire() {
   $('download-print').addEventListener('click', () => downloadVariant({ print: true }));
   $('download-music21').addEventListener('click', () => downloadVariant({ music21: true }));
   document.addEventListener('keydown', (e) => {
+    if (e.key === 'Escape' && page.explained) closeExplanation();
     if (e.target.closest('input, select, textarea')) return;
     if (e.key === 'PageDown' || e.key === 'ArrowRight') turn(1);
     if (e.key === 'PageUp' || e.key === 'ArrowLeft') turn(-1);
+  });
+
+  // A drawing made for another width is drawn again for this one (a phone
+  // that hides its address bar changes only the height).
+  let resizing;
+  window.addEventListener('resize', () => {
+    clearTimeout(resizing);
+    resizing = setTimeout(() => {
+      if (page.pageCount && pageWidthFor($('svg')) !== page.pageWidth) showScore(page.files[page.current]);
+    }, 300);
   });
 
   let depth = 0;
@@ -353,6 +533,7 @@ async function start() {
     return;
   }
   $('banner').textContent = page.converter.banner.replace(/\.$/, '');
+  for (const e of document.querySelectorAll('.controls input, .controls select, .controls button')) e.disabled = false;
   setStatus('Open or drop a .sv2 file, or try an example.');
   document.body.dataset.state = 'ready';
   verovio();  // start Verovio now, so that the first score is drawn sooner

@@ -10,6 +10,7 @@
 #include "binding.h"
 
 #include "sorvik/convert.h"
+#include "sorvik/files.h"
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten/emscripten.h>
@@ -23,9 +24,10 @@ namespace {
 struct Conversion {
   sorvik::Result result;
   std::string document;
-  std::string drawing;     // the document as Verovio draws it best
-  std::string source;      // the file as it was converted, in UTF-8
-  std::string outputName;  // the document's name beside the input
+  std::string drawing;                                 // the document as Verovio draws it best
+  std::string source;                                  // the file as it was converted, in UTF-8
+  std::string outputName;                              // the document's name beside the input
+  sorvik::Encoding encoding = sorvik::Encoding::Utf8;  // the one the bytes were read in
 };
 
 Conversion& last() {
@@ -53,6 +55,21 @@ const sorvik::Diagnostic* diagnostic(int index) {
   return &all[static_cast<size_t>(index)];
 }
 
+const sorvik::Hint* hint(int index) {
+  const auto& all = last().result.hints;
+  if (index < 0 || static_cast<size_t>(index) >= all.size()) return nullptr;
+  return &all[static_cast<size_t>(index)];
+}
+
+// "auto" leaves the choice to the bytes, as sorvik::chooseEncoding makes it.
+bool encodingFor(std::string_view name, std::string_view bytes, sorvik::Encoding& encoding) {
+  if (name == "auto") {
+    encoding = sorvik::chooseEncoding(bytes);
+    return true;
+  }
+  return sorvik::encodingByName(name, encoding);
+}
+
 }  // namespace
 
 SORVIK_WEB_EXPORT char* sorvik_web_alloc(size_t size) { return static_cast<char*>(std::malloc(size ? size : 1)); }
@@ -68,8 +85,8 @@ SORVIK_WEB_EXPORT int sorvik_web_convert(const char* bytes, size_t size, const c
                                          int flags, int instrument) {
   Conversion& c = last();
   c = Conversion{};
-  sorvik::Encoding encoding;
-  if (!sorvik::encodingByName(encodingName ? encodingName : "", encoding)) return SORVIK_WEB_UNKNOWN_ENCODING;
+  std::string_view input(bytes ? bytes : "", bytes ? size : 0);
+  if (!encodingFor(encodingName ? encodingName : "", input, c.encoding)) return SORVIK_WEB_UNKNOWN_ENCODING;
 
   sorvik::Options options;
   options.inputName = name ? name : "";
@@ -79,8 +96,7 @@ SORVIK_WEB_EXPORT int sorvik_web_convert(const char* bytes, size_t size, const c
   options.strictBars = (flags & SORVIK_WEB_STRICT_BARS) != 0;
   options.instrument = instrument;
 
-  std::string_view input(bytes ? bytes : "", bytes ? size : 0);
-  c.source = sorvik::toUtf8(input, encoding);
+  c.source = sorvik::toUtf8(input, c.encoding);
   c.outputName = sorvik::outputName(options.inputName, options.variant);
   c.result = sorvik::convert(c.source, options, c.document);
   if (c.result.status == 0) {
@@ -121,3 +137,29 @@ SORVIK_WEB_EXPORT double sorvik_web_lines() { return static_cast<double>(last().
 SORVIK_WEB_EXPORT double sorvik_web_notes() { return static_cast<double>(last().result.notes); }
 
 SORVIK_WEB_EXPORT int sorvik_web_text_replaced() { return last().result.textReplaced; }
+
+SORVIK_WEB_EXPORT const char* sorvik_web_encoding() {
+  return last().encoding == sorvik::Encoding::Windows1254 ? "windows-1254" : "utf-8";
+}
+
+SORVIK_WEB_EXPORT int sorvik_web_hint_count() { return static_cast<int>(last().result.hints.size()); }
+
+SORVIK_WEB_EXPORT double sorvik_web_hint_line(int index) {
+  const sorvik::Hint* h = hint(index);
+  return h ? static_cast<double>(h->line) : 0;
+}
+
+SORVIK_WEB_EXPORT const char* sorvik_web_hint_kind(int index) {
+  const sorvik::Hint* h = hint(index);
+  return h ? h->kind.c_str() : "";
+}
+
+SORVIK_WEB_EXPORT const char* sorvik_web_hint_text(int index) {
+  const sorvik::Hint* h = hint(index);
+  return h ? h->text.data() : "";
+}
+
+SORVIK_WEB_EXPORT size_t sorvik_web_hint_text_size(int index) {
+  const sorvik::Hint* h = hint(index);
+  return h ? h->text.size() : 0;
+}

@@ -33,8 +33,9 @@ char* sorvik_web_alloc(size_t size);
 void sorvik_web_free(char* block);
 const char* sorvik_web_banner(void);
 // Converts `size` bytes of the file `name` (encoding "utf-8", "windows-1254",
-// ...; see sorvik::encodingByName) with `flags` and the MIDI program
-// `instrument`. Returns the run's exit status, or SORVIK_WEB_UNKNOWN_ENCODING.
+// ...; see sorvik::encodingByName; "auto": UTF-8 where the bytes are UTF-8,
+// else Windows-1254) with `flags` and the MIDI program `instrument`. Returns
+// the run's exit status, or SORVIK_WEB_UNKNOWN_ENCODING.
 int sorvik_web_convert(const char* bytes, size_t size, const char* name, const char* encoding, int flags,
                        int instrument);
 const char* sorvik_web_text(int which);
@@ -47,6 +48,14 @@ size_t sorvik_web_diagnostic_message_size(int index);
 double sorvik_web_lines(void);
 double sorvik_web_notes(void);
 int sorvik_web_text_replaced(void);
+// The encoding the bytes were read in: "utf-8" or "windows-1254".
+const char* sorvik_web_encoding(void);
+// The hints of the conversion (sorvik::Hint), in the order of their lines.
+int sorvik_web_hint_count(void);
+double sorvik_web_hint_line(int index);
+const char* sorvik_web_hint_kind(int index);
+const char* sorvik_web_hint_text(int index);
+size_t sorvik_web_hint_text_size(int index);
 
 #ifdef __cplusplus
 }

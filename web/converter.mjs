@@ -31,18 +31,20 @@ export async function loadConverter() {
     return pointer;
   };
   const cString = (s) => copyIn(encoder.encode(`${s}\0`));
-  const banner = (() => {
-    const p = m._sorvik_web_banner() >>> 0;
+  const cText = (pointer) => {
+    const p = pointer >>> 0;
     return utf8.decode(m.HEAPU8.subarray(p, m.HEAPU8.indexOf(0, p)));
-  })();
+  };
+  const banner = cText(m._sorvik_web_banner());
 
   // Converts the bytes of the file `name`. options: {print, music21, arrows,
-  // strictBars, instrument, encoding}; print or music21 choose the variant.
+  // strictBars, instrument, encoding}; print or music21 choose the variant;
+  // encoding 'auto' reads UTF-8 as UTF-8 and other bytes as Windows-1254.
   // The document stays in bytes, exactly as the converter made them; the
   // drawing is the copy of it that Verovio draws best (rests with their
   // types, a note's notations in one element).
   function convert(bytes, name, {
-    print = false, music21 = false, arrows = false, strictBars = false, instrument = 1, encoding = 'utf-8',
+    print = false, music21 = false, arrows = false, strictBars = false, instrument = 1, encoding = 'auto',
   } = {}) {
     const input = copyIn(bytes);
     const namePointer = cString(name);
@@ -65,8 +67,18 @@ export async function loadConverter() {
         message: utf8.decode(bytesAt(m._sorvik_web_diagnostic_message(i), m._sorvik_web_diagnostic_message_size(i))),
       });
     }
+    const hints = [];
+    for (let i = 0, n = m._sorvik_web_hint_count(); i < n; i++) {
+      hints.push({
+        kind: cText(m._sorvik_web_hint_kind(i)),
+        count: m._sorvik_web_hint_line(i),
+        text: utf8.decode(bytesAt(m._sorvik_web_hint_text(i), m._sorvik_web_hint_text_size(i))),
+      });
+    }
     return {
       status,
+      encoding: cText(m._sorvik_web_encoding()),
+      hints,
       document: textBytes(DOCUMENT),
       drawing: textBytes(DRAWING),
       console: text(CONSOLE),

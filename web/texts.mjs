@@ -91,3 +91,18 @@ export function commandLine(name, { print = false, arrows = false, strictBars = 
 export function shellWords(args) {
   return args.map((a) => (/^[\w@%+=:,./-]+$/.test(a) ? a : `'${a.replace(/'/g, `'\\''`)}'`)).join(' ');
 }
+
+// The command that writes the same document as the page: the single tool
+// where it reads the file's bytes as they are (UTF-8) and takes the options
+// together, else sorvik-batch, which takes any of them and the encoding.
+// {tool, args}.
+export function sameCommand(name, opts, encoding) {
+  const single = encoding === 'utf-8' ? commandLine(name, opts) : null;
+  if (single) return { tool: 'SorvikToMusicXml', args: single };
+  const args = encoding === 'utf-8' ? [] : ['--encoding', encoding];
+  if (opts.print) args.push('-P');
+  if (opts.arrows) args.push('-A');
+  if (opts.strictBars) args.push('-M');
+  if ((opts.instrument ?? 1) !== 1) args.push('-I', String(opts.instrument));
+  return { tool: 'sorvik-batch', args: [...args, name] };
+}

@@ -3,7 +3,8 @@
 // where Chromium, em++ or the npm packages are missing.
 //
 // Environment: SORVIK_CLI, the command-line tool whose bytes the page must
-// give; CHROMIUM, the browser (/usr/bin/chromium).
+// give; SORVIK_BATCH, sorvik-batch, for the files the tool cannot read as
+// they are; CHROMIUM, the browser (/usr/bin/chromium).
 import test, { after, before } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
@@ -18,6 +19,7 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
 const dist = path.join(root, 'web/dist');
 const cliPath = process.env.SORVIK_CLI || path.join(root, 'build/SorvikToMusicXml');
+const batchPath = process.env.SORVIK_BATCH || path.join(root, 'build/src/batch/sorvik-batch');
 const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
 const examples = ['sabah-sarki', 'yayla-yolunda', 'saba-taksim'];
 const variants = { normal: [], P: ['-P'], A: ['-A'] };
@@ -47,6 +49,15 @@ function cli(name, bytes, args = []) {
     outName,
     document: outName ? fs.readFileSync(path.join(dir, outName)) : null,
   };
+}
+
+// The document `out` that sorvik-batch writes beside `name` with these arguments.
+function batch(name, bytes, args, out = name.replace(/\.sv2$/, '.xml')) {
+  const dir = fs.mkdtempSync(path.join(scratch, 'batch-'));
+  fs.writeFileSync(path.join(dir, name), bytes);
+  const run = spawnSync(batchPath, [...args, name], { cwd: dir, input: '' });
+  assert.equal(run.status, 0, run.stderr.toString());
+  return fs.readFileSync(path.join(dir, out));
 }
 
 const example = (song) => fs.readFileSync(path.join(root, 'examples', `${song}.sv2`));
@@ -84,11 +95,36 @@ function faulty() {
   return Buffer.from([...lines.slice(0, 5), '', '', '', ...lines.slice(5)].join('\n'));
 }
 
+// The example with the syllable of its 11th line written "ge-": the hyphen
+// makes the line a marker line, and its note is not written.
+function hyphenated() {
+  const lines = example('sabah-sarki').toString('utf8').split('\n');
+  const fields = lines[10].split('\t');
+  assert.equal(fields[7], 'bah');
+  fields[7] = 'ge-';
+  lines[10] = fields.join('\t');
+  return Buffer.from(lines.join('\n'));
+}
+
+// The example in Windows-1254: its Turkish letters are one byte each.
+function inCp1254() {
+  const cp1254 = { 'Ç': 0xC7, 'Ğ': 0xD0, 'İ': 0xDD, 'Ö': 0xD6, 'Ş': 0xDE, 'Ü': 0xDC,
+    'ç': 0xE7, 'ğ': 0xF0, 'ı': 0xFD, 'ö': 0xF6, 'ş': 0xFE, 'ü': 0xFC, 'â': 0xE2, 'î': 0xEE, 'û': 0xFB };
+  return Buffer.from([...example('sabah-sarki').toString('utf8')].map((c) => {
+    if (c.charCodeAt(0) < 0x80) return c.charCodeAt(0);
+    assert.ok(c in cp1254, `no Windows-1254 byte for ${c}`);
+    return cp1254[c];
+  }));
+}
+
 // --- the page -------------------------------------------------------------------------------
 
-async function openPage() {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1400, height: 1000 });
+const DESKTOP = { width: 1400, height: 1000 };
+const PHONE = { width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
+
+async function openPage({ viewport = DESKTOP, context = browser } = {}) {
+  const page = await context.newPage();
+  await page.setViewport(viewport);
   page.on('request', (r) => requests.push(r.url()));
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
   page.on('console', (m) => { if (m.type() === 'error') problems.push(`console: ${m.text()}`); });
@@ -109,7 +145,7 @@ async function andShown(page, action) {
   await page.waitForFunction((n) => Number(document.body.dataset.shown || 0) > n, { timeout: 120_000 }, before);
 }
 
-async function setOptions(page, { print = false, arrows = false, strictBars = false, instrument = 1, encoding = 'utf-8' } = {}) {
+async function setOptions(page, { print = false, arrows = false, strictBars = false, instrument = 1, encoding = 'auto' } = {}) {
   for (const [id, on] of [['print', print], ['arrows', arrows], ['strict', strictBars]]) {
     if ((await page.$eval(`#${id}`, (e) => e.checked)) !== on) await page.click(`#${id}`);
   }
@@ -178,6 +214,26 @@ const WRITTEN_MARKS = {
 const written = (xml) => Object.fromEntries(Object.entries(WRITTEN_MARKS).map(([k, re]) => [k, (xml.match(re) ?? []).length]));
 
 const consoleText = (page) => page.$eval('#console', (e) => e.textContent);
+const statusText = (page) => page.$eval('#status', (e) => e.textContent);
+const markedRows = (page) => page.$$eval('#source .row.marked', (r) => r.map((x) => [x.dataset.line, x.className]));
+const topOf = (page, selector) => page.$eval(selector, (e) => e.getBoundingClientRect().top + window.scrollY);
+
+// Opens the explanation of the message or hint `selector` with the keyboard.
+async function explainByKeyboard(page, selector) {
+  await page.focus(selector);
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('#source .explanation');
+  return page.evaluate(() => {
+    const box = document.querySelector('#source .explanation');
+    return {
+      after: box.previousElementSibling.dataset.line,
+      kind: box.className,
+      text: box.textContent,
+      links: [...box.querySelectorAll('a')].map((a) => a.getAttribute('href')),
+      focused: box.contains(document.activeElement),
+    };
+  });
+}
 
 async function chooseExample(page, song) {
   await andShown(page, () => page.click(`button[data-example="${song}.sv2"]`));
@@ -225,7 +281,7 @@ test('the build: a converter under 300 KB, the Verovio that the other checks pin
   console.log(`sorvik.wasm: ${size} bytes`);
 });
 
-test('the bundled example, from choosing it to the drawn score; the screenshot', async () => {
+test('the bundled example, from choosing it to the drawn score', async () => {
   const page = await openPage();
   await page.waitForFunction(() => document.body.dataset.verovio === 'ready', { timeout: 120_000 });
   const elapsed = [];
@@ -248,7 +304,23 @@ test('the bundled example, from choosing it to the drawn score; the screenshot',
   // The clef put into the drawn copy is drawn, and the key signature after it.
   assert.ok((await page.$$eval('#svg svg g.clef', (n) => n.length)) > 0, 'a clef is drawn');
   assert.ok((await page.$$eval('#svg svg g.keySig', (n) => n.length)) > 0, 'a key signature is drawn');
-  await page.screenshot({ path: path.join(root, 'docs/web.png') });
+  assert.equal(await statusText(page), 'sabah-sarki.sv2 converted.');
+  // For a screen reader the drawing is an image with a title.
+  assert.deepEqual(await page.$eval('#svg svg', (svg) => [svg.getAttribute('role'), svg.querySelector(':scope > title')?.textContent]),
+    ['img', 'The score of sabah-sarki.sv2, page 1 of 1']);
+  // The line numbers stand out from the ground by at least 4.5:1.
+  const contrast = await page.$eval('#source .row .no', (no) => {
+    const rgb = (c) => c.match(/[\d.]+/g).slice(0, 3).map(Number);
+    const luminance = (c) => {
+      const [r, g, b] = rgb(c).map((v) => { const x = v / 255; return x <= 0.03928 ? x / 12.92 : ((x + 0.055) / 1.055) ** 2.4; });
+      return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    };
+    let ground = no;
+    while (/rgba\(.*, 0\)|transparent/.test(getComputedStyle(ground).backgroundColor)) ground = ground.parentElement;
+    const [a, b] = [luminance(getComputedStyle(no).color), luminance(getComputedStyle(ground).backgroundColor)].sort((x, y) => y - x);
+    return (a + 0.05) / (b + 0.05);
+  });
+  assert.ok(contrast >= 4.5, `line numbers at ${contrast.toFixed(2)}:1`);
   await page.close();
 });
 
@@ -266,6 +338,7 @@ test('every example in every variant: the tool\'s bytes, drawn in full', async (
       const blessed = fs.readFileSync(path.join(root, 'tests/cases/examples', `${song}-${variant}`, 'out', tool.outName));
       assert.ok(got.bytes.equals(blessed), `${what}: the document differs from the case's`);
       assert.equal(await consoleText(page), tool.console, `${what}: console`);
+      assert.equal(await page.$eval('#hints', (e) => e.hidden), true, `${what}: no hints`);
       assert.equal(await page.$eval('#command code', (e) => e.textContent),
         ['SorvikToMusicXml', `${song}.sv2`, ...args].join(' '), `${what}: command line`);
 
@@ -319,7 +392,7 @@ test('a long song: page turning shows every page and every note', async () => {
   await page.close();
 });
 
-test('a faulty file: its error names its line, and that line of the source is marked', async () => {
+test('a faulty file: its error names its line, and that line of the source is marked; the screenshot', async () => {
   const page = await openPage();
   const bytes = faulty();
   await upload(page, [['kusurlu.sv2', bytes]]);
@@ -335,24 +408,46 @@ test('a faulty file: its error names its line, and that line of the source is ma
   assert.match(marked[0][1], /^77\tsi4b1\t1\t12\t/);
   assert.match(await page.$eval('#svg', (e) => e.textContent), /stopped at an error/);
   assert.equal(await page.$eval('#download', (e) => e.hidden), true);
+  assert.equal(await statusText(page), 'kusurlu.sv2 stopped at an error in line 30 (line 33 of the file).');
+  assert.equal(await page.$eval('#status', (e) => e.className), 'status error');
+  // The message is reached with Tab and opened with Enter: its explanation
+  // from docs/messages.md stands below the marked line.
+  await page.focus('#encoding');
+  for (let i = 0; i < 12 && !(await page.evaluate(() => document.activeElement.matches('button.message'))); i++) {
+    await page.keyboard.press('Tab');
+  }
+  assert.match(await page.evaluate(() => document.activeElement.textContent), /^Error in Line 000030/);
+  const told = await explainByKeyboard(page, '#console button.message');
+  assert.equal(told.after, '33');
+  assert.equal(told.kind, 'explanation error');
+  assert.match(told.text, /Field 1 holds a number that is not a line code/);
+  assert.deepEqual(told.links, ['format.html#line-codes', 'messages.html#unknown-code-in-first-field-n', 'format.html']);
+  assert.ok(told.focused, 'the explanation takes the focus');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.$('#source .explanation'), null);
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-expanded')), 'false');
 
   // A warning, and the same song with the strict bar check.
   await upload(page, [['uyari.sv2', mistyped()]]);
   assert.match(await consoleText(page), /^Warning in Line 000017: Measure overfull: 1\.75 - 2: uyari\.sv2$/m);
+  assert.equal(await statusText(page), 'uyari.sv2 converted with a warning (line 17, line 19 of the file).');
   assert.deepEqual(await page.$$eval('#source .row.marked', (r) => r.map((x) => [x.dataset.line, x.className])),
     [['19', 'row marked warning']]);
   assert.ok((await page.$$eval('#svg svg g.note', (n) => n.length)) > 0, 'a warning still draws the score');
+  await page.click('#console button.message');
+  await page.evaluate(() => window.scrollTo(0, 0));
+  await page.screenshot({ path: path.join(root, 'docs/web.png') });
   await andShown(page, () => page.click('#strict'));
   assert.match(await consoleText(page), /^Error in Line 000017: Measure overfull: 1\.75 - 2: $/m);
+  assert.equal(await statusText(page), 'uyari.sv2 stopped at an error in line 17 (line 19 of the file).');
   assert.deepEqual(await page.$$eval('#source .row.marked', (r) => r.map((x) => [x.dataset.line, x.className])),
     [['19', 'row marked']]);
   assert.equal(await page.$eval('#command code', (e) => e.textContent), 'SorvikToMusicXml uyari.sv2 -M');
   // A message's line in the console marks its source line when clicked.
-  const link = await page.$('#console a');
-  assert.ok(link, 'the message is a link');
   await page.$eval('#source', (e) => { e.querySelector('.row.marked')?.classList.remove('marked'); });
-  await link.click();
+  await page.click('#console button.message');
   assert.equal(await page.$eval('#source .row.marked', (e) => e.dataset.line), '19');
+  assert.match(await page.$eval('#source .explanation', (e) => e.textContent), /smaller than the sum of the values/);
   await page.close();
 });
 
@@ -383,30 +478,122 @@ test('two files dropped at once', async () => {
   assert.match(await consoleText(page), /Error in Line 000030/);
   assert.equal(await page.$eval('#source .row.marked', (e) => e.dataset.line), '33');
   assert.equal(await page.$eval('#filelist button:nth-child(2)', (e) => e.getAttribute('aria-selected')), 'true');
+  assert.equal(await statusText(page), '2 files: 1 converted, 1 stopped at an error. kusurlu.sv2 stopped at an error in line 30 (line 33 of the file).');
   await page.close();
 });
 
-test('a Windows-1254 file, converted offline once the page is loaded', async () => {
+test('a Windows-1254 file: read so by the automatic encoding, and the command that gives its bytes', async () => {
   const page = await openPage();
-  await page.waitForFunction(() => document.body.dataset.verovio === 'ready', { timeout: 120_000 });
-  await page.setOfflineMode(true);
-  const utf8 = example('sabah-sarki');
-  // The example's Turkish letters, each one byte in Windows-1254.
-  const cp1254 = { 'Ç': 0xC7, 'Ğ': 0xD0, 'İ': 0xDD, 'Ö': 0xD6, 'Ş': 0xDE, 'Ü': 0xDC,
-    'ç': 0xE7, 'ğ': 0xF0, 'ı': 0xFD, 'ö': 0xF6, 'ş': 0xFE, 'ü': 0xFC, 'â': 0xE2, 'î': 0xEE, 'û': 0xFB };
-  const bytes = Buffer.from([...utf8.toString('utf8')].map((c) => {
-    if (c.charCodeAt(0) < 0x80) return c.charCodeAt(0);
-    assert.ok(c in cp1254, `no Windows-1254 byte for ${c}`);
-    return cp1254[c];
-  }));
-  assert.ok(bytes.length < utf8.length, 'the file has letters beyond ASCII');
-  await setOptions(page, { encoding: 'windows-1254' });
+  assert.equal(await page.$eval('#encoding', (e) => e.value), 'auto', 'the automatic encoding is the default');
+  const bytes = inCp1254();
   await upload(page, [['sabah-sarki.sv2', bytes]]);
   const got = await download(page, '#download');
-  assert.ok(got.bytes.equals(cli('sabah-sarki.sv2', utf8).document), 'converted as its UTF-8 text');
+  assert.ok(got.bytes.equals(cli('sabah-sarki.sv2', example('sabah-sarki')).document), 'converted as its UTF-8 text');
   assert.match(await page.$eval('#source', (e) => e.textContent), /Hüseyni/);
-  assert.ok((await page.$$eval('#svg svg g.note', (n) => n.length)) > 0);
-  await page.setOfflineMode(false);
+  assert.equal(await page.$eval('#encoding-used', (e) => e.textContent), 'read as Windows-1254');
+  assert.match(await page.$eval('#source-title', (e) => e.textContent), /read as Windows-1254\)$/);
+  const command = await page.$eval('#command code', (e) => e.textContent);
+  assert.equal(command, 'sorvik-batch --encoding windows-1254 sabah-sarki.sv2');
+  assert.ok(got.bytes.equals(batch('sabah-sarki.sv2', bytes, command.split(' ').slice(1, -1))), 'the command gives the same bytes');
+  // With the options the single tool cannot take together, and forced to UTF-8.
+  await setOptions(page, { print: true, strictBars: true, instrument: 72, encoding: 'windows-1254' });
+  await andShown(page, () => page.click('#arrows'));
+  const both = await download(page, '#download');
+  const args = (await page.$eval('#command code', (e) => e.textContent)).split(' ');
+  assert.deepEqual(args, ['sorvik-batch', '--encoding', 'windows-1254', '-P', '-A', '-M', '-I', '72', 'sabah-sarki.sv2']);
+  assert.ok(both.bytes.equals(batch('sabah-sarki.sv2', bytes, args.slice(1, -1), both.name)), 'and these options too');
+  await setOptions(page, { encoding: 'utf-8' });
+  assert.equal(await page.$eval('#encoding-used', (e) => e.textContent), 'read as UTF-8');
+  assert.equal(await page.$eval('#command code', (e) => e.textContent), 'SorvikToMusicXml sabah-sarki.sv2');
+  assert.match(await page.$eval('#source-title', (e) => e.textContent), /bytes that are not UTF-8 shown as �/);
+  await page.close();
+});
+
+test('hints: beside the marked line, apart from errors and warnings', async () => {
+  const page = await openPage();
+  const bytes = hyphenated();
+  await upload(page, [['tire.sv2', bytes]]);
+  const tool = cli('tire.sv2', bytes);
+  assert.equal(await consoleText(page), tool.console, 'the console text has no hint');
+  assert.equal(await statusText(page), 'tire.sv2 converted. 1 hint on what may not be meant.');
+  const hints = await page.$$eval('#hints button.message', (b) => b.map((x) => x.textContent));
+  assert.equal(hints.length, 1);
+  assert.match(hints[0], /^Hint, line 11: /);
+  assert.deepEqual(await page.$$eval('#source .row.hinted', (r) => r.map((x) => x.dataset.line)), ['11']);
+  const told = await explainByKeyboard(page, '#hints button.message');
+  assert.equal(told.after, '11');
+  assert.equal(told.kind, 'explanation hint');
+  assert.match(told.text, /What happens: the line is a marker line/);
+  assert.deepEqual(await markedRows(page), [['11', 'row hinted marked hint']]);
+  await page.close();
+});
+
+test('a phone: the messages, then the score at a readable size, then the source', async () => {
+  // Screen pixels to a unit of Verovio's page: the size of everything drawn.
+  const drawnScale = (page) => page.$eval('#svg svg', (svg) => svg.getBoundingClientRect().width / svg.viewBox.baseVal.width);
+  const desktop = await openPage();
+  await chooseExample(desktop, 'sabah-sarki');
+  const wide = await drawnScale(desktop);
+  await desktop.close();
+
+  const page = await openPage({ viewport: PHONE });
+  await upload(page, [['uyari.sv2', mistyped()]]);
+  const [messages, score, source] = [await topOf(page, '.messages'), await topOf(page, '.score'), await topOf(page, '.report')];
+  assert.ok(messages < score && score < source, `messages at ${messages}, score at ${score}, source at ${source}`);
+  const narrow = await drawnScale(page);
+  assert.ok(narrow >= 0.9 * wide, `drawn at ${narrow.toFixed(3)} px a unit on the phone, ${wide.toFixed(3)} on the desktop`);
+  assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth), 'nothing wider than the screen');
+  await page.evaluate(() => document.getElementById('status').scrollIntoView());
+  await page.screenshot({ path: path.join(root, 'docs/web-phone.png') });
+  // The message brings its line, below the score, into view.
+  await page.click('#console button.message');
+  const seen = await page.$eval('#source .row.marked', (r) => {
+    const box = r.getBoundingClientRect();
+    return box.top >= 0 && box.bottom <= window.innerHeight;
+  });
+  assert.ok(seen, 'the marked line is in view');
+  await page.close();
+});
+
+test('loading: nothing to press before the converter is ready, then Verovio\'s progress', async () => {
+  const context = await browser.createBrowserContext();  // nothing cached yet
+  const page = await context.newPage();
+  page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+  await page.evaluateOnNewDocument(() => {
+    window.seen = { amounts: [] };
+    document.addEventListener('DOMContentLoaded', () => {
+      const ids = ['files', 'print', 'strict', 'encoding'];
+      window.seen.early = { state: document.body.dataset.state, disabled: ids.filter((id) => document.getElementById(id).disabled) };
+    });
+    new MutationObserver(() => {
+      const amount = document.getElementById('verovio-amount')?.textContent;
+      if (amount && amount !== window.seen.amounts.at(-1)) window.seen.amounts.push(amount);
+    }).observe(document, { subtree: true, childList: true, characterData: true });
+  });
+  await page.goto(`${origin}/`);
+  await page.waitForFunction(() => document.body.dataset.verovio === 'ready', { timeout: 120_000 });
+  const seen = await page.evaluate(() => window.seen);
+  assert.deepEqual(seen.early, { state: 'loading', disabled: ['files', 'print', 'strict', 'encoding'] });
+  assert.equal(await page.$eval('#files', (e) => e.disabled), false);
+  assert.ok(seen.amounts.length > 1, seen.amounts.join(', '));
+  assert.match(seen.amounts.at(-1), /^(\d+\.\d) of \1 MB$/);
+  assert.equal(await page.$eval('#loading', (e) => e.hidden), true);
+  await context.close();
+});
+
+test('offline: the page opens again with the network off and converts and draws', async () => {
+  const page = await openPage();
+  await page.waitForFunction(() => document.body.dataset.verovio === 'ready', { timeout: 120_000 });
+  await chooseExample(page, 'yayla-yolunda');
+  await page.setOfflineMode(true);
+  server.kill();
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 60_000 });
+  await chooseExample(page, 'yayla-yolunda');
+  assert.ok((await page.$$eval('#svg svg g.note', (n) => n.length)) > 0, 'drawn offline');
+  const got = await download(page, '#download');
+  assert.ok(got.bytes.equals(cli('yayla-yolunda.sv2', example('yayla-yolunda')).document));
+  assert.equal(await (await page.goto(`${origin}/format.html`)).status(), 200, 'the notation, offline too');
   await page.close();
 });
 

@@ -188,6 +188,28 @@ TEST(Encodings, Windows1254IsConvertedAsItsUtf8) {
   ASSERT_EQ(0, convertText(cp1254, "song.sv2", 0, 1, "utf-8"));
   EXPECT_EQ(cp1254, text(SORVIK_WEB_SOURCE));
   EXPECT_TRUE(text(SORVIK_WEB_DOCUMENT) == cliDocument(cp1254, {"song.sv2"}));
+  EXPECT_STREQ("utf-8", sorvik_web_encoding());
+
+  // "auto" reads each as what it is, and says which.
+  ASSERT_EQ(0, convertText(cp1254, "song.sv2", 0, 1, "auto"));
+  EXPECT_EQ(utf8, text(SORVIK_WEB_SOURCE));
+  EXPECT_STREQ("windows-1254", sorvik_web_encoding());
+  ASSERT_EQ(0, convertText(utf8, "song.sv2", 0, 1, "auto"));
+  EXPECT_EQ(utf8, text(SORVIK_WEB_SOURCE));
+  EXPECT_STREQ("utf-8", sorvik_web_encoding());
+}
+
+TEST(Hints, AreTheLibrarysHints) {
+  std::string document;
+  std::string withHint = titled("Song") + "9\tsi4\t1\t4\t0\t0\t0\tge-\t\t1.25\n";
+  sorvik::Result expected = sorvik::convert(withHint, sorvik::parseCommandLine({"song.sv2"}), document);
+  ASSERT_EQ(1u, expected.hints.size());
+  convertText(withHint, "song.sv2");
+  ASSERT_EQ(1, sorvik_web_hint_count());
+  EXPECT_EQ(expected.hints[0].line, sorvik_web_hint_line(0));
+  EXPECT_STREQ("marker-sign-in-lyric", sorvik_web_hint_kind(0));
+  EXPECT_EQ(expected.hints[0].text, std::string(sorvik_web_hint_text(0), sorvik_web_hint_text_size(0)));
+  EXPECT_STREQ("", sorvik_web_hint_kind(1));
 }
 
 TEST(Inputs, BytesAfterANulAreRead) {

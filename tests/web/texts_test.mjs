@@ -7,8 +7,9 @@ import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { GENERAL_MIDI } from '../../web/instruments.mjs';
 import {
-  commandLine, consoleLines, countNotes, countsOfLines, lineOfCount, shellWords, splitLines, withClef,
+  commandLine, consoleLines, countNotes, countsOfLines, lineOfCount, sameCommand, shellWords, splitLines, withClef,
 } from '../../web/texts.mjs';
+import { markdownToHtml, messageSections, sectionOf } from '../../web/docs.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const exampleDocument = (variant, name) =>
@@ -95,6 +96,39 @@ test('the command line of the same options keeps every switch where the tool rea
     }
   assert.equal(shellWords(['SorvikToMusicXml', 'my song.sv2', "it's.sv2", 'a.sv2', '-I', '72']),
     "SorvikToMusicXml 'my song.sv2' 'it'\\''s.sv2' a.sv2 -I 72");
+});
+
+test('the same document from the same bytes: the single tool where it can, else sorvik-batch', () => {
+  assert.deepEqual(sameCommand('a.sv2', { arrows: true }, 'utf-8'), { tool: 'SorvikToMusicXml', args: ['a.sv2', '-A'] });
+  assert.deepEqual(sameCommand('a.sv2', { print: true, strictBars: true }, 'utf-8'),
+    { tool: 'sorvik-batch', args: ['-P', '-M', 'a.sv2'] });
+  assert.deepEqual(sameCommand('a.sv2', { instrument: 72 }, 'windows-1254'),
+    { tool: 'sorvik-batch', args: ['--encoding', 'windows-1254', '-I', '72', 'a.sv2'] });
+});
+
+test('every message of docs/messages.md finds its own section there, and every hint its row', () => {
+  const { sections, hints } = messageSections(fs.readFileSync(path.join(root, 'docs/messages.md'), 'utf8'));
+  let examples = 0;
+  for (const section of sections) {
+    // A section's example, as the console prints it.
+    const m = /(?:Error|Warning) in Line \d+: (.*?): (?:e\.sv2)?(?:\n|<\/code>)/.exec(section.html.replace(/&quot;/g, '"').replace(/&#39;/g, "'"));
+    if (!m) continue;
+    examples++;
+    assert.equal(sectionOf(m[1], sections)?.title, section.title, m[1]);
+  }
+  assert.ok(examples >= 15, `${examples} examples`);
+  assert.equal(sectionOf('Measure not full: 2.25 - 3.25', sections).id, 'measure-not-full-count---position');
+  assert.equal(sectionOf('Something else', sections), null);
+  assert.match(hints['position-point-zero'].instead, /<code>2<\/code>/);
+});
+
+test('markdown as the documents write it', () => {
+  assert.equal(markdownToHtml('## A `<b>` & more\n\n- one\n  two\n- three\n\n| a | b |\n|---|---|\n| `c` | **d** |', 'm.html'),
+    '<h2 id="a-b--more">A <code>&lt;b&gt;</code> &amp; more</h2>\n'
+    + '<ul><li>one two</li><li>three</li></ul>\n'
+    + '<table><thead><tr><th>a</th><th>b</th></tr></thead><tbody><tr><td><code>c</code></td><td><strong>d</strong></td></tr></tbody></table>');
+  assert.equal(markdownToHtml('See [there](#y)\nor [here](format.md#x).', 'm.html'),
+    '<p>See <a href="m.html#y">there</a> or <a href="format.html#x">here</a>.</p>');
 });
 
 test('General MIDI programs are numbered from 1', () => {
