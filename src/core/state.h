@@ -66,6 +66,9 @@ struct LineRecord {
   bool barlineSign = false;                 // the line holds one of ()[]:$
 
   bool empty() const { return text.empty(); }
+  // Field 1 as the interpreter takes it: a blank field is a plain note (the
+  // time count takes `code`, in which it is 0).
+  int64_t interpretedCode() const { return codeBlank ? code::PLAIN : code; }
   void clear() {
     text.clear();
     tabs = 0;
@@ -106,6 +109,11 @@ struct PitchMemo {
   Pitch unkept;  // the last token read that is not kept
 };
 
+// The note value and position of the last cut line the time count took in.
+struct CountedNote {
+  int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTETIMESCALED = 0;
+};
+
 struct ConversionState {
   // What the run is asked to do, and where its console text and
   // diagnostics go.
@@ -127,15 +135,6 @@ struct ConversionState {
 
   // The line being handled.
   LineRecord S;
-  // The fields of the line last timed or interpreted. The texts are views
-  // into that line: read while it is handled, never after it changes.
-  int64_t NOTECODE = 0;
-  std::string_view NOTEPITCH;
-  int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTELEGATO = 0, NOTEBAS = 0, NOTETOP = 0;
-  std::string_view NOTETEXT1, NOTETEXT2, NOTETIME;
-  // NOTETIME read as a scaled fraction and as an integer.
-  int64_t NOTETIMESCALED = 0, NOTETIMEINTEGER = 0;
-  int64_t NOTEDURATION = 0;
   std::string NOTETEMPO, NOTETEMPOOLD;
 
   // Song metadata and meter.
@@ -160,7 +159,8 @@ struct ConversionState {
   bool TRIOLS = false, TRIOLSNEW = false;
 
   // Time count.
-  int64_t TIMETICK = 0, TIMETICKNEW = 0;
+  int64_t TIMETICK = 0;
+  CountedNote COUNTED;
   double TIMEREAL = 0, TIMEREALFROMLINE = 0;
 
   // Diagnostics.

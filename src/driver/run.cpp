@@ -14,6 +14,7 @@
 #include "input/beams.h"
 #include "input/fields.h"
 #include "input/lines.h"
+#include "input/timing.h"
 #include "model/duration.h"
 #include "musicxml/skeleton.h"
 
@@ -29,7 +30,8 @@ void mainLoop(ConversionState& cs) {
       READTIMEDLINE(cs);
       CHECKLINE(cs);
       cs.TRIOLS = cs.TRIOLSNEW;
-      cs.TRIOLSNEW = TRIOLCASE(cs.NOTELENGTH, cs.NOTEDIVISION);
+      const CountedNote note = CHECKEDNOTE(cs, cs.S);
+      cs.TRIOLSNEW = TRIOLCASE(note.NOTELENGTH, note.NOTEDIVISION);
     } else {
       std::swap(cs.S, cs.NEXTLINE);
       cs.NEXTLINE.clear();

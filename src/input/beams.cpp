@@ -30,18 +30,11 @@ void CHECKLINE(ConversionState& cs) {
 
 namespace {
 
-bool isNoteLine(const ConversionState& cs) { return cs.S.tabs > 0 && inNoteCodes(cs.S.leadingCode); }
-
-// Takes the timing fields of S for the beaming; false when S is not cut.
-bool timeNoteLine(ConversionState& cs) {
-  if (cs.S.cut) CUTTIMINGFIELDS(cs, cs.S);
-  return cs.S.cut;
-}
+bool isNoteLine(const LineRecord& S) { return S.tabs > 0 && inNoteCodes(S.leadingCode); }
 
 // An eighth or shorter (a dotted eighth is not short).
-bool isShort(const ConversionState& cs) {
-  return cs.NOTELENGTH > 0 &&
-         static_cast<__int128>(cs.NOTEDIVISION) * SCALE / 8 >= static_cast<__int128>(cs.NOTELENGTH) * SCALE;
+bool isShort(const LineRecord& S) {
+  return S.length > 0 && static_cast<__int128>(S.division) * SCALE / 8 >= static_cast<__int128>(S.length) * SCALE;
 }
 
 // Truncating division, in 64 bits when both numbers fit (the usual case,
@@ -54,37 +47,37 @@ __int128 divide(__int128 a, __int128 b) {
 
 // The number of whole quarter-measures before the start of the note, from
 // its stated end position; the 10 keeps a start on a boundary from rounding down.
-void quarterIndex(ConversionState& cs) {
-  if (cs.NOTETIME.empty()) return;
-  __int128 q = cs.NOTETIMESCALED;
-  if (cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0 && cs.BEATS > 0) {
+void quarterIndex(ConversionState& cs, const LineRecord& S) {
+  if (S.field(10).empty()) return;
+  __int128 q = S.timeScaled;
+  if (S.length > 0 && S.division > 0 && cs.BEATS > 0) {
     q = q + 10 -
-        divide(static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE,
-               static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
+        divide(static_cast<__int128>(S.length) * SCALE * cs.BEATTYPE, static_cast<__int128>(S.division) * cs.BEATS);
   } else {
     q = q - 10;
   }
   cs.QUARTERCOUNT = clampTo64(divide(q * 4, SCALE));
 }
 
-// Collects short notes of one quarter (or one half) of the measure, and runs
-// of triplet notes, into MEASURE.
 }  // namespace
 
+// Collects short notes of one quarter (or one half) of the measure, and runs
+// of triplet notes, into MEASURE.
 void COLLECTBEAMGROUP(ConversionState& cs) {
   cs.BEAMS = true;
-  while (cs.BEAMS && isNoteLine(cs)) {
+  while (cs.BEAMS && isNoteLine(cs.S)) {
     cs.BEAMS = false;
-    if (!timeNoteLine(cs)) break;
-    quarterIndex(cs);
+    const LineRecord& S = cs.S;
+    if (!S.cut) break;
+    quarterIndex(cs, S);
     if (1.0 > cs.TIMEREALFROMLINE) cs.TIMEREAL = cs.TIMEREAL - std::floor(cs.TIMEREAL);
     if (cs.QUARTERCOUNT % 2 != 0 && cs.QUARTERCOUNT / 2 == cs.QUARTERCOUNTOLD / 2) {
       cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;  // second quarter of the same half
     }
     cs.TRIOLS = cs.TRIOLSNEW;
-    cs.TRIOLSNEW = TRIOLCASE(cs.NOTELENGTH, cs.NOTEDIVISION);
-    if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH > 0 && cs.MEASUREINDEXIN < MEASURESLOTS) {
-      cs.BEAMS = ((cs.QUARTERCOUNTOLD == cs.QUARTERCOUNT || cs.MEASUREINDEXIN == 0) && isShort(cs) &&
+    cs.TRIOLSNEW = TRIOLCASE(S.length, S.division);
+    if (!S.field(2).empty() && S.length > 0 && cs.MEASUREINDEXIN < MEASURESLOTS) {
+      cs.BEAMS = ((cs.QUARTERCOUNTOLD == cs.QUARTERCOUNT || cs.MEASUREINDEXIN == 0) && isShort(S) &&
                   cs.TRIOLSNEW == cs.TRIOLS) ||
                  (cs.TRIOLS && cs.TRIOLSNEW);
     }
@@ -116,8 +109,8 @@ void HANDONBEAMGROUP(ConversionState& cs) {
 void HANDLEGROUPEND(ConversionState& cs) {
   cs.NEXTLINE.clear();
   if (cs.S.empty()) return;
-  bool mayBeginGroup =
-      timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() && cs.NOTELENGTH > 0 && isShort(cs);
+  const LineRecord& S = cs.S;
+  bool mayBeginGroup = S.cut && inNoteCodes(S.code) && !STRIP(S.field(2)).empty() && S.length > 0 && isShort(S);
   if (mayBeginGroup) {
     CHECKTIMEVALUES(cs, cs.S);
     std::swap(cs.NEXTLINE, cs.S);

@@ -4,7 +4,6 @@
 
 #include "core/diagnostics.h"
 #include "core/text.h"
-#include "input/fields.h"
 #include "input/hints.h"
 #include "input/numbers.h"
 #include "musicxml/key.h"
@@ -71,7 +70,7 @@ void changeBeatAfterHead(ConversionState& cs) {
 // Codes 50 to 59: the song's data.
 void processSongData(ConversionState& cs, const LineRecord& S) {
   std::string_view text = S.field(8);
-  switch (cs.NOTECODE) {
+  switch (S.interpretedCode()) {
     case code::MAKAM:
       HINTKEYAFTERHEAD(cs, S);
       cs.SONGKEY.assign(S.field(9));
@@ -126,8 +125,8 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
     cs.BEATTYPE = STRINGTOINT(STRIP(S.field(2)));
     return;
   }
-  cs.NOTECODE = S.codeBlank ? code::PLAIN : S.code;
-  switch (cs.NOTECODE) {
+  const int64_t NOTECODE = S.interpretedCode();
+  switch (NOTECODE) {
     case code::IGNORED: return;
     case code::SONGNAME:
       // The song name line writes the document's head: once, before the music.
@@ -142,15 +141,15 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
     case code::COMPOSER:
     case code::LYRICIST: processSongData(cs, S); return;
   }
-  if (inNoteCodes(cs.NOTECODE)) {
+  if (inNoteCodes(NOTECODE)) {
     ASSERTSORVIK(cs, cs.MUSICXMLHEADERISWRITTEN, "Missing song name line", cs.FILENAMEIN);
     PROCESSNOTELINE(cs, S, BEAM);
     return;
   }
-  ASSERTSORVIK(cs, cs.NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);
+  ASSERTSORVIK(cs, NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);
   ASSERTSORVIK(
-      cs, isAcceptedCode(cs.NOTECODE),
-      [&] { return "Unknown code in first field: \"" + std::to_string(cs.NOTECODE) + "\""; }, cs.FILENAMEIN);
+      cs, isAcceptedCode(NOTECODE), [&] { return "Unknown code in first field: \"" + std::to_string(NOTECODE) + "\""; },
+      cs.FILENAMEIN);
 }
 
 void CHECKSONGNAMELINE(ConversionState& cs) {
