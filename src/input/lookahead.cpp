@@ -1,7 +1,8 @@
-// The beam-group look-ahead: short notes of one quarter (or half) of the
-// measure, and runs of triplet notes, are collected before any of them is
-// handed on, so that the first, middle and last of a group are known.
-#include "input/beams.h"
+// The reading of a score and its beam-group look-ahead: short notes of one
+// quarter (or half) of the measure, and runs of triplet notes, are collected
+// before any of them is handed on, so that the first, middle and last of a
+// group are known.
+#include "input/lookahead.h"
 
 #include <cmath>
 #include <limits>
@@ -16,6 +17,10 @@
 
 namespace sorvik {
 
+namespace {
+
+// Reads the next line into S, cut once, and adds its note value to the time
+// count.
 void READTIMEDLINE(ConversionState& cs) {
   READLINE(cs, cs.S.text);
   ++cs.LINENUMBERIN;
@@ -23,12 +28,11 @@ void READTIMEDLINE(ConversionState& cs) {
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
 
+// The meter and bar checks of the line in S.
 void CHECKLINE(ConversionState& cs) {
   CHECKBEATCHANGE(cs, cs.S);
   CHECKTIMEVALUES(cs, cs.S);
 }
-
-namespace {
 
 bool isNoteLine(const LineRecord& S) { return S.tabs > 0 && inNoteCodes(S.leadingCode); }
 
@@ -59,10 +63,9 @@ void quarterIndex(ConversionState& cs, const LineRecord& S) {
   cs.QUARTERCOUNT = clampTo64(divide(q * 4, SCALE));
 }
 
-}  // namespace
-
 // Collects short notes of one quarter (or one half) of the measure, and runs
-// of triplet notes, into MEASURE.
+// of triplet notes, beginning with S, into MEASURE; S then holds the line
+// that ended the group.
 void COLLECTBEAMGROUP(ConversionState& cs) {
   cs.BEAMS = true;
   while (cs.BEAMS && isNoteLine(cs.S)) {
@@ -93,6 +96,7 @@ void COLLECTBEAMGROUP(ConversionState& cs) {
   }
 }
 
+// Hands the collected notes to the interpreter with their beam positions.
 void HANDONBEAMGROUP(ConversionState& cs) {
   int64_t k = cs.MEASUREINDEXIN;
   if (k == 1) {
@@ -118,6 +122,45 @@ void HANDLEGROUPEND(ConversionState& cs) {
     PROCESSONELINE(cs, cs.S, NOBEAM);
   }
   cs.S.clear();
+}
+
+// One turn of the main loop: a line taken (read, or the one NEXTLINE
+// kept), a group collected from it and handed on, and the line that ended
+// the group.
+void PROCESSNEXTGROUP(ConversionState& cs) {
+  if (cs.NEXTLINE.empty()) {
+    READTIMEDLINE(cs);
+    CHECKLINE(cs);
+    cs.TRIOLS = cs.TRIOLSNEW;
+    const CountedNote note = CHECKEDNOTE(cs, cs.S);
+    cs.TRIOLSNEW = TRIOLCASE(note.NOTELENGTH, note.NOTEDIVISION);
+  } else {
+    std::swap(cs.S, cs.NEXTLINE);
+    cs.NEXTLINE.clear();
+  }
+  COLLECTBEAMGROUP(cs);
+  HANDONBEAMGROUP(cs);
+  HANDLEGROUPEND(cs);
+  cs.MEASUREINDEXIN = 0;
+  cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
+}
+
+}  // namespace
+
+void PROCESSLINES(ConversionState& cs) {
+  // The first line carries the time signature: it is handed on at once and
+  // takes no part in the time count or the beaming.
+  if (!cs.DATAIN.atEnd()) {
+    READLINE(cs, cs.S.text);
+    ++cs.LINENUMBERIN;
+    CUTLINE(cs.S);
+    PROCESSONELINE(cs, cs.S, NOBEAM);
+  }
+  cs.MEASURENUMBER = 0;
+  cs.MEASURENUMBEROLD = 0;
+  cs.TIMETICK = 0;
+  while (!cs.DATAIN.atEnd() || !cs.NEXTLINE.empty()) PROCESSNEXTGROUP(cs);
+  CHECKSONGNAMELINE(cs);
 }
 
 }  // namespace sorvik
