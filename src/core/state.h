@@ -1,6 +1,6 @@
-// The conversion state: every variable the converter works on, in one record.
-// Operations are free functions that take this record and use its variables by
-// their own names, as the notation's converter always has.
+// The conversion state: every variable the converter works on, in one record
+// made of named parts. Operations are free functions that take this record and
+// use its variables by their own names, as the notation's converter always has.
 #pragma once
 
 #include <array>
@@ -109,64 +109,72 @@ struct PitchMemo {
   Pitch unkept;  // the last token read that is not kept
 };
 
+// The parts of the conversion state. Each is a record of its own, and the
+// state is made of all of them: a variable keeps its name (cs.TIMETICK), and
+// a procedure that works on one part may take only that part.
+
+// The run: what it is asked to do, its files, and what it reports.
+struct RunPart {
+  Options OPTIONS;
+  std::ostream* CONSOLE = nullptr;
+  std::vector<Diagnostic> DIAGNOSTICS;
+  std::vector<Hint> HINTS;
+  std::string FILENAMEIN, FILENAMEOUT;
+  LineReader DATAIN;
+  LineWriter DATAOUT;
+  int64_t LINENUMBER = 0;    // lines handed to the interpreter, the first included
+  int64_t NOTESWRITTEN = 0;  // notes and grace notes in the document
+  bool WARNING = false;      // a warning was printed: no other will be
+  bool COPYINPUT = false;    // the error asks for a copy of the input in Errors
+};
+
+// The line being read and the beam-group look-ahead.
+struct ReadingPart {
+  LineRecord S;
+  LineRecord NEXTLINE;              // read, counted and checked, not yet handed on
+  std::vector<LineRecord> MEASURE;  // grows as a group needs, up to MEASURESLOTS lines
+  int64_t MEASUREINDEXIN = 0;
+  bool BEAMS = true;
+  int64_t QUARTERCOUNT = 0, QUARTERCOUNTOLD = 0;
+  bool TRIOLS = false, TRIOLSNEW = false;  // the last two lines looked at are triplets
+};
+
 // The note value and position of the last cut line the time count took in.
 struct CountedNote {
   int64_t NOTELENGTH = 0, NOTEDIVISION = 0, NOTETIMESCALED = 0;
 };
 
-struct ConversionState {
-  // What the run is asked to do, and where its console text and
-  // diagnostics go.
-  Options OPTIONS;
-  std::ostream* CONSOLE = nullptr;
-  std::vector<Diagnostic> DIAGNOSTICS;
-  std::vector<Hint> HINTS;
+// The running time count and what the bar check made of it.
+struct TimeCountPart {
+  int64_t TIMETICK = 0;  // in whole notes scaled by SCALE
+  CountedNote COUNTED;
+  double TIMEREAL = 0, TIMEREALFROMLINE = 0;  // the count and the stated position, in measures
+};
 
-  // Files.
-  std::string FILENAMEIN, FILENAMEOUT;
-  LineReader DATAIN;
-  LineWriter DATAOUT;
-
-  // Counters.
-  int64_t LINENUMBERIN = 0, LINENUMBER = 0;
-  int64_t NOTECOUNT = 0;
-  int64_t NOTESWRITTEN = 0;  // notes and grace notes in the document
+// The open measure: its number and the accidentals in force in it.
+struct MeasurePart {
   int64_t MEASURENUMBER = 0, MEASURENUMBEROLD = 0, MEASURENUMBEROFFSET = 0;
+  int64_t NOTECOUNT = 0;  // notes since an unmeasured song's last break
+  TOLDKEY PREDEFINEDOLDKEY, CURRENTOLDKEY;
+};
 
-  // The line being handled.
-  LineRecord S;
-  std::string NOTETEMPO, NOTETEMPOOLD;
-
-  // Song metadata and meter.
-  std::string SONGNAME, SONGSUBTITLE, SONGKEY, SONGCOMPOSER, SONGTEXTWRITER;
-  std::string SONGTYPE, NEWSONGTYPE;
-  int64_t BEATS = 4, BEATTYPE = 4;
-  int64_t MIDIINSTRUMENT = 1;
-  bool MUSICXMLHEADERISWRITTEN = false;
-
-  // Notation state.
+// Slurs and ties: what the note being written starts or stops, what is open.
+struct SlurPart {
   TSLUR SLUR = NOSLUR;
   TTIE TIE = NOTIE;
   bool INSLUR = false, INTIE = false, GRACENOTESLUR = false;
-  TOLDKEY PREDEFINEDOLDKEY, CURRENTOLDKEY;
+};
 
-  // Beam-group look-ahead.
-  std::vector<LineRecord> MEASURE;  // grows as a group needs, up to MEASURESLOTS lines
-  int64_t MEASUREINDEXIN = 0;
-  LineRecord NEXTLINE;
-  bool BEAMS = true;
-  int64_t QUARTERCOUNT = 0, QUARTERCOUNTOLD = 0;
-  bool TRIOLS = false, TRIOLSNEW = false;
+// The song's data: its texts, meter and tempo, and whether its head is written.
+struct SongPart {
+  std::string SONGNAME, SONGSUBTITLE, SONGKEY, SONGCOMPOSER, SONGTEXTWRITER;
+  std::string SONGTYPE, NEWSONGTYPE;  // NEWSONGTYPE waits for the next note
+  int64_t BEATS = 4, BEATTYPE = 4;
+  std::string NOTETEMPO, NOTETEMPOOLD;
+  bool MUSICXMLHEADERISWRITTEN = false;
+};
 
-  // Time count.
-  int64_t TIMETICK = 0;
-  CountedNote COUNTED;
-  double TIMEREAL = 0, TIMEREALFROMLINE = 0;
-
-  // Diagnostics.
-  bool WARNING = false;
-  bool COPYINPUT = false;  // the error asks for a copy of the input in Errors
-
+struct ConversionState : RunPart, ReadingPart, TimeCountPart, MeasurePart, SlurPart, SongPart {
   // Kept readings: a song uses few pitch tokens many times.
   PitchMemo PITCHES;
 };

@@ -103,10 +103,9 @@ void processSongData(ConversionState& cs, const LineRecord& S) {
 // Code 60: the song's name; writes the document head, the time signature of
 // measure 1 and the key signature.
 void processSongName(ConversionState& cs, const LineRecord& S) {
-  cs.MIDIINSTRUMENT = cs.OPTIONS.instrument;
   cs.SONGNAME.assign(S.field(8));
-  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE, cs.MIDIINSTRUMENT,
-                 cs.FILENAMEOUT);
+  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE,
+                 cs.OPTIONS.instrument, cs.FILENAMEOUT);
   MUSICXMLCHANGEBEAT(cs, cs.BEATS, cs.BEATTYPE);
   MUSICXMLSONGKEY(cs, cs.SONGKEY);
   cs.MUSICXMLHEADERISWRITTEN = true;

@@ -23,7 +23,6 @@ namespace {
 // count.
 void READTIMEDLINE(ConversionState& cs) {
   READLINE(cs, cs.S.text);
-  ++cs.LINENUMBERIN;
   CUTLINE(cs.S);
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
@@ -152,7 +151,6 @@ void PROCESSLINES(ConversionState& cs) {
   // takes no part in the time count or the beaming.
   if (!cs.DATAIN.atEnd()) {
     READLINE(cs, cs.S.text);
-    ++cs.LINENUMBERIN;
     CUTLINE(cs.S);
     PROCESSONELINE(cs, cs.S, NOBEAM);
   }
