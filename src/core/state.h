@@ -7,12 +7,14 @@
 #include <cassert>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/codes.h"
 #include "core/line_io.h"
+#include "core/line_record.h"
 #include "sorvik/convert.h"
 
 namespace sorvik {
@@ -45,68 +47,11 @@ struct TOLDKEY {
 
 constexpr int MEASURESLOTS = 1001;  // lines a beam group may hold
 
-// One line of the input, read once: its text, where its TABs are, and what
-// the time count, the look-ahead and the interpreter read of it. The fields
-// are kept as positions, so a record may be moved and copied freely.
-struct LineRecord {
-  std::string text;
-  int64_t tabs = 0;  // TAB characters in the line
-  // The number before the first TAB, 0 in a line without one: what the time
-  // count takes as the line's code, whatever the TAB count.
-  int64_t leadingCode = 0;
-  // The rest holds only for a line with exactly nine TABs (cut).
-  bool cut = false;
-  std::array<uint32_t, 9> tabAt{};  // 0-based positions of the nine TABs
-  int64_t code = 0;                 // field 1 as a number
-  bool codeBlank = false;           // field 1 holds nothing but blanks
-  int64_t length = 0, division = 0, legato = 0, bas = 0;
-  int64_t top = 0;                          // field 7 as a number
-  int64_t timeScaled = 0, timeInteger = 0;  // field 10 as a fraction and as a number
-  bool markerSign = false;                  // the line holds one of ()[]:$><{}+-
-  bool barlineSign = false;                 // the line holds one of ()[]:$
-
-  bool empty() const { return text.empty(); }
-  // Field 1 as the interpreter takes it: a blank field is a plain note (the
-  // time count takes `code`, in which it is 0).
-  int64_t interpretedCode() const { return codeBlank ? code::PLAIN : code; }
-  void clear() {
-    text.clear();
-    tabs = 0;
-    leadingCode = 0;
-    cut = false;
-  }
-  // Field k (1 to 10) of a cut line.
-  std::string_view field(int k) const {
-    assert(cut && k >= 1 && k <= 10);
-    const std::string_view t = text;
-    const size_t from = k == 1 ? 0 : tabAt[k - 2] + 1;
-    const size_t to = k == 10 ? t.size() : tabAt[k - 1];
-    return t.substr(from, to - from);
-  }
-};
-
-// A pitch token as read: what the note writers need of it.
-struct Pitch {
-  std::string reduced;  // the token without its octave digit, in lower case
-  char octave = 0;      // the octave digit as written
-  char step = 0;        // MusicXML step letter A..G
-  int name = 0;         // index of the solfege name
-  int64_t commas = 0;   // comma position in the octave, inflection included
-  // The accidental, worked out with the pitch; not valid when the token's
-  // sign is followed by anything but a digit 1 to 8.
-  std::string_view accidental;
-  bool accidentalValid = false;
-  std::string alter;  // the alter text for the kind of note (grace or not) it was read for
-};
-
-// Pitch tokens of up to seven bytes read without error, found by their key
-// (bytes, length and grace flag) in a table that is never more than half full.
-struct PitchMemo {
-  static constexpr size_t kSlots = 512, kMostKept = kSlots / 2;
-  std::array<uint64_t, kSlots> keys{};  // 0 for an empty slot
-  std::array<uint16_t, kSlots> kept{};  // index into `pitches`
-  std::vector<Pitch> pitches;
-  Pitch unkept;  // the last token read that is not kept
+// Readings of pitch tokens, kept for the run by the pitch model (which alone
+// knows the record, and makes it at its first reading).
+struct PitchMemo;
+struct PitchMemoDelete {
+  void operator()(PitchMemo* memo) const;
 };
 
 // The parts of the conversion state. Each is a record of its own, and the
@@ -176,7 +121,7 @@ struct SongPart {
 
 struct ConversionState : RunPart, ReadingPart, TimeCountPart, MeasurePart, SlurPart, SongPart {
   // Kept readings: a song uses few pitch tokens many times.
-  PitchMemo PITCHES;
+  std::unique_ptr<PitchMemo, PitchMemoDelete> PITCHES;
 };
 
 }  // namespace sorvik

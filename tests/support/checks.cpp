@@ -1,4 +1,4 @@
-#include "support.h"
+#include "support/checks.h"
 
 #include <fcntl.h>
 #include <signal.h>
