@@ -11,7 +11,7 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "input/fields.h"
-#include "input/lines.h"
+#include "input/interpreter.h"
 #include "input/timing.h"
 #include "model/duration.h"
 

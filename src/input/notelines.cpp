@@ -7,7 +7,7 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "input/hints.h"
-#include "input/lines.h"
+#include "input/interpreter.h"
 #include "model/duration.h"
 #include "musicxml/measures.h"
 #include "musicxml/note.h"

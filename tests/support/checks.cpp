@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "sorvik/command_line.h"
+#include "sorvik/single_tool.h"
 
 namespace checks {
 

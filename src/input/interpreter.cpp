@@ -1,4 +1,4 @@
-#include "input/lines.h"
+#include "input/interpreter.h"
 
 #include <string_view>
 
