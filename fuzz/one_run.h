@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "sorvik/command_line.h"
+#include "sorvik/single_tool.h"
 
 namespace sorvikfuzz {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sorvik/command_line.h"
+#include "sorvik/single_tool.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);

@@ -80,32 +80,33 @@ void HINTMARKERNOTE(ConversionState& cs, const LineRecord& S, bool asRest) {
   hint(cs, field == 8 || field == 9 ? kMarkerInLyric : kMarkerElsewhere, std::move(text));
 }
 
-void HINTPOSITION(ConversionState& cs) {
-  if (cs.NOTELENGTH <= 0 || cs.NOTEDIVISION <= 0 || cs.NOTECODE == code::GRACE) return;
-  if (cs.NOTETIME.find('.') == std::string_view::npos || cs.NOTETIMESCALED % SCALE != 0) return;
-  const std::string bar = std::to_string(cs.NOTETIMESCALED / SCALE);
+void HINTPOSITION(ConversionState& cs, const LineRecord& S) {
+  if (S.length <= 0 || S.division <= 0 || S.interpretedCode() == code::GRACE) return;
+  const std::string_view time = S.field(10);
+  if (time.find('.') == std::string_view::npos || S.timeScaled % SCALE != 0) return;
+  const std::string bar = std::to_string(S.timeScaled / SCALE);
   hint(cs, kPointZero,
-       "The position " + quoted(cs.NOTETIME) + " puts this " + (STRIP(cs.NOTEPITCH).empty() ? "rest" : "note") +
+       "The position " + quoted(time) + " puts this " + (STRIP(S.field(2)).empty() ? "rest" : "note") +
            " into the measure that starts on the bar line " + bar + ", although it ends there: write " + quoted(bar) +
            ".");
 }
 
-void HINTREST(ConversionState& cs) {
-  if (cs.BEATTYPE > 0 && cs.NOTETIME.find('.') == std::string_view::npos && cs.NOTETIMEINTEGER - 1 > cs.MEASURENUMBER) {
+void HINTREST(ConversionState& cs, const LineRecord& S) {
+  if (cs.BEATTYPE > 0 && S.field(10).find('.') == std::string_view::npos && S.timeInteger - 1 > cs.MEASURENUMBER) {
     hint(cs, kRestInOpenMeasure,
-         "This rest ends on the bar line " + std::to_string(cs.NOTETIMEINTEGER) +
+         "This rest ends on the bar line " + std::to_string(S.timeInteger) +
              " but is written into the open measure, which ends on the bar line " +
              std::to_string(cs.MEASURENUMBER + 1) +
              ": a rest whose position is a whole number stays in the open measure.");
   }
-  for (std::string_view lyric : {cs.NOTETEXT1, cs.NOTETEXT2}) {
+  for (std::string_view lyric : {S.field(8), S.field(9)}) {
     if (!STRIP(lyric).empty()) {
       hint(cs, kRestLyric, "The lyric " + quoted(lyric) + " on this rest is not written.");
       break;
     }
   }
   for (const DynamicsName& d : kDynamicsNames) {
-    if (cs.NOTEBAS == d.value) hint(cs, kRestDynamics, "The " + std::string(d.name) + " on this rest is not written.");
+    if (S.bas == d.value) hint(cs, kRestDynamics, "The " + std::string(d.name) + " on this rest is not written.");
   }
 }
 

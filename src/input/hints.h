@@ -15,12 +15,12 @@ void HINTMARKERNOTE(ConversionState& cs, const LineRecord& S, bool asRest);
 
 // A note or rest with a value whose position is a whole number written with a
 // "." (2.0): it goes into the measure after the bar line it ends on.
-void HINTPOSITION(ConversionState& cs);
+void HINTPOSITION(ConversionState& cs, const LineRecord& S);
 
 // A rest just placed, with what the rest leaves out: a rest whose position is
 // a whole number stays in the open measure even when it ends a later one; its
 // lyrics and dynamics are not written.
-void HINTREST(ConversionState& cs);
+void HINTREST(ConversionState& cs, const LineRecord& S);
 
 // A makam line: after the song name line its key is never written; after a
 // subtitle line it replaces the subtitle.

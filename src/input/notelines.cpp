@@ -3,12 +3,11 @@
 // and segno markers, and the measures of unmeasured songs.
 #include <string_view>
 
+#include "core/arithmetic.h"
 #include "core/diagnostics.h"
 #include "core/text.h"
-#include "input/fields.h"
 #include "input/hints.h"
-#include "input/lines.h"
-#include "input/timing.h"
+#include "input/interpreter.h"
 #include "model/duration.h"
 #include "musicxml/measures.h"
 #include "musicxml/note.h"
@@ -35,35 +34,25 @@ bool containsAny(std::string_view text, const ByteSet& set) {
 constexpr ByteSet kSegnoSigns("[<");
 constexpr ByteSet kCross("Xx");
 
-// The note line's fields into the state (its code is in NOTECODE already).
-void storeFields(ConversionState& cs, const LineRecord& S) {
-  const int64_t code = cs.NOTECODE;
-  CUTTIMINGFIELDS(cs, S);
-  cs.NOTECODE = code;
-  cs.NOTELEGATO = S.legato;
-  cs.NOTEBAS = S.bas;
-  cs.NOTETOP = S.top;
-  cs.NOTETEXT1 = S.field(8);
-  cs.NOTETEXT2 = S.field(9);
-}
+// The position field holds a point: it names a place in a measure.
+bool pointedTime(const LineRecord& S) { return contains(S.field(10), "."); }
 
 // A rest must have a positive length that is a whole number of divisions.
-void checkRest(ConversionState& cs) {
-  ASSERTSORVIK(cs, cs.NOTEDIVISION > 0, "Pause division not greater than 0", cs.FILENAMEIN);
+void checkRest(ConversionState& cs, const LineRecord& S) {
+  ASSERTSORVIK(cs, S.division > 0, "Pause division not greater than 0", cs.FILENAMEIN);
   ASSERTSORVIK(
-      cs, cs.NOTELENGTH > 0 && (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
-      [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
+      cs, S.length > 0 && (S.length * DIVISIONVALUE) % S.division == 0,
+      [&] { return "Illegal note length=" + std::to_string(S.division); }, cs.FILENAMEIN);
 }
 
-void writeRest(ConversionState& cs) {
-  checkRest(cs);
-  cs.NOTEDURATION = noteDuration(cs.NOTELENGTH, cs.NOTEDIVISION);
-  MUSICXMLREST(cs, cs.NOTEDURATION, cs.NOTELENGTH, cs.NOTEDIVISION);
+void writeRest(ConversionState& cs, const LineRecord& S) {
+  checkRest(cs, S);
+  MUSICXMLREST(cs, noteDuration(S.length, S.division), S.length, S.division);
 }
 
 // A marker line with legato 100 and no barline sign stands for a rest.
-void specialRest(ConversionState& cs) {
-  if (contains(cs.NOTETIME, ".")) cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
+void specialRest(ConversionState& cs, const LineRecord& S) {
+  if (pointedTime(S)) cs.MEASURENUMBER = S.timeInteger;
   if (cs.MEASURENUMBER < cs.MEASURENUMBEROLD) {
     // Numbering goes on from here, but the rest stays in the open measure.
     cs.MEASURENUMBEROFFSET = saturatingAdd64(cs.MEASURENUMBEROFFSET, cs.MEASURENUMBEROLD);
@@ -71,15 +60,15 @@ void specialRest(ConversionState& cs) {
   } else {
     CHECKMEASURE(cs);
   }
-  writeRest(cs);
+  writeRest(cs, S);
 }
 
 // Closing signs go into the open measure; opening signs open the measure the
 // position names and stand at its start.
-void markers(ConversionState& cs) {
-  const std::string_view t1 = cs.NOTETEXT1;
-  const std::string_view t2 = cs.NOTETEXT2;
-  cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
+void markers(ConversionState& cs, const LineRecord& S) {
+  const std::string_view t1 = S.field(8);
+  const std::string_view t2 = S.field(9);
+  cs.MEASURENUMBER = S.timeInteger;
   if (contains(t2, ":")) MUSICXMLREPEATEND(cs);
 
   static constexpr std::string_view kStops[] = {"1)", "2)", "3)"};
@@ -119,19 +108,20 @@ void markers(ConversionState& cs) {
 
 // In measured songs the position field names the measure: a note of positive
 // length whose position has no "." ends on the bar line of the next measure.
-void placeInMeasure(ConversionState& cs) {
-  if (contains(cs.NOTETIME, ".")) {
-    cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
-  } else if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH == 0) {
-    cs.MEASURENUMBER = cs.NOTETIMEINTEGER;
-  } else if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH > 0) {
-    cs.MEASURENUMBER = cs.NOTETIMEINTEGER - 1;
+void placeInMeasure(ConversionState& cs, const LineRecord& S) {
+  const bool pitch = !S.field(2).empty();  // blanks count here
+  if (pointedTime(S)) {
+    cs.MEASURENUMBER = S.timeInteger;
+  } else if (pitch && S.length == 0) {
+    cs.MEASURENUMBER = S.timeInteger;
+  } else if (pitch && S.length > 0) {
+    cs.MEASURENUMBER = S.timeInteger - 1;
   }
   CHECKMEASURE(cs);
 }
 
-void slurAndTie(ConversionState& cs) {
-  switch (cs.NOTELEGATO) {
+void slurAndTie(ConversionState& cs, int64_t NOTELEGATO) {
+  switch (NOTELEGATO) {
     case legato::END:
       cs.SLUR = cs.INSLUR ? STOPSLUR : NOSLUR;
       cs.INSLUR = false;
@@ -167,8 +157,8 @@ void slurAndTie(ConversionState& cs) {
   }
 }
 
-void dynamicsBefore(ConversionState& cs) {
-  switch (cs.NOTEBAS) {
+void dynamicsBefore(ConversionState& cs, int64_t NOTEBAS) {
+  switch (NOTEBAS) {
     case dynamics::CRESCENDO: MUSICXMLCRESCENDO(cs); break;
     case dynamics::PP: MUSICXMLDYNAMICS(cs, "pp"); break;
     case dynamics::P: MUSICXMLDYNAMICS(cs, "p"); break;
@@ -181,42 +171,33 @@ bool allowedLength(int64_t L) { return (L >= 1 && L <= 10) || L == 12 || L == 14
 
 // A pitched note of the notation; lengths 5, 9 and 10 are written as two tied
 // notes (4+1, 8+1, 8+2), the lyrics on the first.
-void writeNote(ConversionState& cs, TBEAM BEAM) {
-  ASSERTSORVIK(cs, cs.NOTEDIVISION > 0, "Note division not greater than 0", cs.FILENAMEIN);
+void writeNote(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
+  const int64_t NOTELENGTH = S.length, NOTEDIVISION = S.division;
+  ASSERTSORVIK(cs, NOTEDIVISION > 0, "Note division not greater than 0", cs.FILENAMEIN);
   ASSERTSORVIK(
-      cs, (cs.NOTELENGTH * DIVISIONVALUE) % cs.NOTEDIVISION == 0,
-      [&] { return "Illegal note length=" + std::to_string(cs.NOTEDIVISION); }, cs.FILENAMEIN);
-  cs.NOTEDURATION = noteDuration(cs.NOTELENGTH, cs.NOTEDIVISION);
+      cs, (NOTELENGTH * DIVISIONVALUE) % NOTEDIVISION == 0,
+      [&] { return "Illegal note length=" + std::to_string(NOTEDIVISION); }, cs.FILENAMEIN);
+  const int64_t D = noteDuration(NOTELENGTH, NOTEDIVISION);
   ++cs.NOTECOUNT;
   ASSERTSORVIK(
-      cs, allowedLength(cs.NOTELENGTH),
-      [&] {
-        return "Not allowed NoteDuration= " + std::to_string(cs.NOTELENGTH) + "/" + std::to_string(cs.NOTEDIVISION);
-      },
+      cs, allowedLength(NOTELENGTH),
+      [&] { return "Not allowed NoteDuration= " + std::to_string(NOTELENGTH) + "/" + std::to_string(NOTEDIVISION); },
       std::string());
 
-  const int64_t D = cs.NOTEDURATION;
-  const bool staccato = cs.NOTELEGATO == legato::STACCATO;
-  const bool fermata = cs.NOTELEGATO == legato::FERMATA;
-  auto note = [&](int64_t length, int64_t duration, std::string_view text1, std::string_view text2, TTIE tie) {
-    MUSICXMLNOTE(cs, cs.NOTEPITCH, duration, text1, text2, length, cs.NOTEDIVISION, cs.SLUR, tie, staccato, BEAM,
-                 fermata, cs.NOTECODE, cs.NEWSONGTYPE);
-  };
-  constexpr std::string_view kNoText;
-  switch (cs.NOTELENGTH) {
+  switch (NOTELENGTH) {
     case 5:
-      note(4, (D / 5) * 4, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
-      note(1, D / 5, kNoText, kNoText, STOPTIE);
+      MUSICXMLNOTE(cs, S, {4, (D / 5) * 4, STARTTIE, true}, BEAM);
+      MUSICXMLNOTE(cs, S, {1, D / 5, STOPTIE, false}, BEAM);
       break;
     case 10:
-      note(8, (D / 5) * 4, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
-      note(2, D / 5, kNoText, kNoText, STOPTIE);
+      MUSICXMLNOTE(cs, S, {8, (D / 5) * 4, STARTTIE, true}, BEAM);
+      MUSICXMLNOTE(cs, S, {2, D / 5, STOPTIE, false}, BEAM);
       break;
     case 9:
-      note(8, (D / 9) * 8, cs.NOTETEXT1, cs.NOTETEXT2, STARTTIE);
-      note(1, D / 9, kNoText, kNoText, STOPTIE);
+      MUSICXMLNOTE(cs, S, {8, (D / 9) * 8, STARTTIE, true}, BEAM);
+      MUSICXMLNOTE(cs, S, {1, D / 9, STOPTIE, false}, BEAM);
       break;
-    default: note(cs.NOTELENGTH, D, cs.NOTETEXT1, cs.NOTETEXT2, cs.TIE);
+    default: MUSICXMLNOTE(cs, S, {NOTELENGTH, D, cs.TIE, true}, BEAM);
   }
 }
 
@@ -229,8 +210,7 @@ void breakUnmeasured(ConversionState& cs) {
   MUSICXMLMEASURECHANGE(cs, cs.MEASURENUMBER, 0);
 }
 
-void wedgeEnd(ConversionState& cs) {
-  int64_t top = cs.NOTETOP;
+void wedgeEnd(ConversionState& cs, int64_t top) {
   if (top == dynamics::DIMINUENDO) MUSICXMLCRESCENDODIMINUENDOEND(cs);
   if (top == dynamics::CRESCENDO) MUSICXMLCRESCENDODIMINUENDOEND(cs);
 }
@@ -238,41 +218,40 @@ void wedgeEnd(ConversionState& cs) {
 }  // namespace
 
 void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
-  storeFields(cs, S);
-  if (S.markerSign || containsAny(cs.NOTETEXT2, kCross)) {
-    const bool rest = !S.barlineSign && cs.NOTELEGATO == legato::TIE;
+  if (S.markerSign || containsAny(S.field(9), kCross)) {
+    const bool rest = !S.barlineSign && S.legato == legato::TIE;
     HINTMARKERNOTE(cs, S, rest);
     if (rest) {
-      specialRest(cs);
+      specialRest(cs, S);
     } else {
-      markers(cs);
+      markers(cs, S);
     }
     return;
   }
   HINTNOTELINE(cs, S);
   if (cs.BEATTYPE > 0) {
-    HINTPOSITION(cs);
-    placeInMeasure(cs);
+    HINTPOSITION(cs, S);
+    placeInMeasure(cs, S);
   }
-  if (!cs.NOTEPITCH.empty()) slurAndTie(cs);
-  cs.NOTEPITCH = STRIP(cs.NOTEPITCH);
-  if (cs.NOTEPITCH.empty()) {
-    HINTREST(cs);
-    writeRest(cs);
+  if (!S.field(2).empty()) slurAndTie(cs, S.legato);
+  const std::string_view NOTEPITCH = STRIP(S.field(2));
+  if (NOTEPITCH.empty()) {
+    HINTREST(cs, S);
+    writeRest(cs, S);
   } else {
-    dynamicsBefore(cs);
+    dynamicsBefore(cs, S.bas);
     if (cs.NOTETEMPO != cs.NOTETEMPOOLD) {
       MUSICXMLCHANGETEMPO(cs, cs.NOTETEMPO, cs.BEATTYPE);
       cs.NOTETEMPOOLD = cs.NOTETEMPO;
     }
-    if (cs.NOTECODE == code::GRACE || cs.NOTEDIVISION == 0 || cs.NOTELENGTH == 0) {
-      MUSICXMLGRACENOTE(cs, cs.NOTEPITCH);
+    if (S.interpretedCode() == code::GRACE || S.division == 0 || S.length == 0) {
+      MUSICXMLGRACENOTE(cs, NOTEPITCH);
     } else {
-      writeNote(cs, BEAM);
+      writeNote(cs, S, BEAM);
       breakUnmeasured(cs);
     }
   }
-  wedgeEnd(cs);
+  wedgeEnd(cs, S.top);
 }
 
 }  // namespace sorvik

@@ -2,16 +2,19 @@
 
 #include "core/diagnostics.h"
 #include "core/text.h"
-#include "input/fields.h"
 
 namespace sorvik {
 
 int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S) {
   if (!S.cut) return 0;
-  CUTTIMINGFIELDS(cs, S);
-  if (!inNoteCodes(cs.NOTECODE) || cs.NOTEDIVISION <= 0) return 0;
+  cs.COUNTED = {S.length, S.division, S.timeScaled};
+  if (!inNoteCodes(S.code) || S.division <= 0) return 0;
   // The added 1 makes 2/3 come out as 666667 rather than 666666.
-  return (cs.NOTELENGTH * SCALE + 1) / cs.NOTEDIVISION;
+  return (S.length * SCALE + 1) / S.division;
+}
+
+CountedNote CHECKEDNOTE(const ConversionState& cs, const LineRecord& S) {
+  return S.cut ? CountedNote{S.length, S.division, S.timeScaled} : cs.COUNTED;
 }
 
 void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S) {
@@ -33,12 +36,11 @@ double measures(int64_t tick, int64_t BEATS, int64_t BEATTYPE) {
 
 }  // namespace
 
-// The note value and position are those last taken into the state: a line
-// with another TAB count than nine is checked with the last cut line's.
 void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S) {
-  if (!inNoteCodes(S.leadingCode) || cs.NOTEDIVISION <= 0) return;
+  const CountedNote note = CHECKEDNOTE(cs, S);
+  if (!inNoteCodes(S.leadingCode) || note.NOTEDIVISION <= 0) return;
   const bool meter = cs.BEATS > 0 && cs.BEATTYPE > 0;
-  const int64_t stated = cs.NOTETIMESCALED;
+  const int64_t stated = note.NOTETIMESCALED;
   if (meter) {
     cs.TIMEREAL = measures(cs.TIMETICK, cs.BEATS, cs.BEATTYPE);
     cs.TIMEREALFROMLINE = static_cast<double>(stated) / 1000000.0;
@@ -46,11 +48,11 @@ void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S) {
   // Ahead of the count: near the start of the song or of a meter, the count
   // jumps to the stated position (an upbeat); later the lag is reported.
   if (meter && cs.TIMEREALFROMLINE - 0.001 > cs.TIMEREAL) {
-    cs.TIMETICKNEW = clampTo64((static_cast<__int128>(stated) * cs.BEATS + cs.BEATTYPE / 2) / cs.BEATTYPE);
-    double value = static_cast<double>(cs.NOTELENGTH) / static_cast<double>(cs.NOTEDIVISION);
+    const int64_t TIMETICKNEW = clampTo64((static_cast<__int128>(stated) * cs.BEATS + cs.BEATTYPE / 2) / cs.BEATTYPE);
+    double value = static_cast<double>(note.NOTELENGTH) / static_cast<double>(note.NOTEDIVISION);
     if (value + 1.001 > cs.TIMEREAL) {
-      cs.TIMEREAL = measures(cs.TIMETICKNEW, cs.BEATS, cs.BEATTYPE);
-      cs.TIMETICK = cs.TIMETICKNEW;
+      cs.TIMEREAL = measures(TIMETICKNEW, cs.BEATS, cs.BEATTYPE);
+      cs.TIMETICK = TIMETICKNEW;
     }
   }
   auto overfull = [&] {

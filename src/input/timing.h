@@ -10,14 +10,18 @@
 
 namespace sorvik {
 
-// The time a line adds to the count, in whole notes scaled by SCALE; takes
-// the timing fields of a cut line into the state as it goes.
+// The time a line adds to the count, in whole notes scaled by SCALE; a cut
+// line's note value and position become the count's COUNTED.
 int64_t GETTIMESTEP(ConversionState& cs, const LineRecord& S);
+
+// The note value and position the bar check reads: those of a cut line, and
+// for a line with another TAB count those of the last cut line counted.
+CountedNote CHECKEDNOTE(const ConversionState& cs, const LineRecord& S);
 
 // A meter change (codes 51 and 56) restarts the count.
 void CHECKBEATCHANGE(ConversionState& cs, const LineRecord& S);
 
-// Compares the count with the line's stated position: pulls the count forward
+// Compares the count with the line's stated position (CHECKEDNOTE): pulls the count forward
 // to an opening position, reports overfull and incomplete measures.
 void CHECKTIMEVALUES(ConversionState& cs, const LineRecord& S);
 

@@ -70,8 +70,11 @@ uint64_t memoKey(std::string_view token, bool grace) {
 
 }  // namespace
 
+void PitchMemoDelete::operator()(PitchMemo* memo) const { delete memo; }
+
 const Pitch& READPITCH(ConversionState& cs, std::string_view token, bool grace) {
-  PitchMemo& memo = cs.PITCHES;
+  if (!cs.PITCHES) cs.PITCHES.reset(new PitchMemo);
+  PitchMemo& memo = *cs.PITCHES;
   uint64_t key = memoKey(token, grace);
   if (key == 0) {
     memo.unkept = readPitch(cs, token, grace);

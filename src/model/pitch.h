@@ -2,13 +2,39 @@
 // optional flat "b" or sharp "#" with a comma count, such as la4b2.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/state.h"
 
 namespace sorvik {
+
+// A pitch token as read: what the note writers need of it.
+struct Pitch {
+  std::string reduced;  // the token without its octave digit, in lower case
+  char octave = 0;      // the octave digit as written
+  char step = 0;        // MusicXML step letter A..G
+  int name = 0;         // index of the solfege name
+  int64_t commas = 0;   // comma position in the octave, inflection included
+  // The accidental, worked out with the pitch; not valid when the token's
+  // sign is followed by anything but a digit 1 to 8.
+  std::string_view accidental;
+  bool accidentalValid = false;
+  std::string alter;  // the alter text for the kind of note (grace or not) it was read for
+};
+
+// Pitch tokens of up to seven bytes read without error, found by their key
+// (bytes, length and grace flag) in a table that is never more than half full.
+struct PitchMemo {
+  static constexpr size_t kSlots = 512, kMostKept = kSlots / 2;
+  std::array<uint64_t, kSlots> keys{};  // 0 for an empty slot
+  std::array<uint16_t, kSlots> kept{};  // index into `pitches`
+  std::vector<Pitch> pitches;
+  Pitch unkept;  // the last token read that is not kept
+};
 
 // Reads a token; stops the run on an empty token, a missing octave digit or
 // an unknown name. Grace notes read "so" as "sol" and keep leading blanks.

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <string_view>
 
+#include "core/text.h"
 #include "model/duration.h"
 #include "model/names.h"
 #include "model/pitch.h"
@@ -125,15 +126,15 @@ void writeNotations(ConversionState& cs, TSLUR SLUR, TTIE TIE, bool STACCATO, bo
 
 }  // namespace
 
-void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATION, std::string_view NOTETEXT1,
-                  std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
-                  bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE) {
+void MUSICXMLNOTE(ConversionState& cs, const LineRecord& S, const NotePart& part, TBEAM BEAM) {
+  const int64_t CODE = S.interpretedCode();
   const bool CUE = CODE == code::CUE;
-  const WrittenPitch pitch = WRITTENNOTEPITCH(cs, NOTE);
+  const TTIE TIE = part.TIE;
+  const WrittenPitch pitch = WRITTENNOTEPITCH(cs, STRIP(S.field(2)));
 
-  if (!NEWSONGTYPE.empty()) {
-    writeWords(cs, NEWSONGTYPE);
-    NEWSONGTYPE.clear();
+  if (!cs.NEWSONGTYPE.empty()) {
+    writeWords(cs, cs.NEWSONGTYPE);
+    cs.NEWSONGTYPE.clear();
   }
   if (!pitch.arrows.flat.empty()) writeWords(cs, pitch.arrows.flat);
   if (!pitch.arrows.sharp.empty()) writeWords(cs, pitch.arrows.sharp);
@@ -144,19 +145,21 @@ void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATI
   if (!pitch.alter.empty()) cs.DATAOUT.line("      <alter>", pitch.alter, "</alter>");
   cs.DATAOUT.line("      <octave>", pitch.octave, "</octave>");
   cs.DATAOUT.line("      </pitch>");
-  cs.DATAOUT.line("    <duration>", NOTEDURATION, "</duration>");
+  cs.DATAOUT.line("    <duration>", part.NOTEDURATION, "</duration>");
   if (TIE == STARTTIE) cs.DATAOUT.line(R"(    <tie type="start"/>)");
   if (TIE == STOPTIE) cs.DATAOUT.line(R"(    <tie type="stop"/>)");
 
-  const NoteType type = NOTETYPE(cs, NOTELENGTH, NOTEDIVISION);
+  const NoteType type = NOTETYPE(cs, part.NOTELENGTH, S.division);
   MUSICXMLTYPE(cs, type, CUE);
   if (!pitch.accidental.empty()) cs.DATAOUT.line("    <accidental>", pitch.accidental, "</accidental>");
   if (type.triplet) cs.DATAOUT.line(kTripletModification);
 
   writeBeam(cs, BEAM);
-  writeNotations(cs, SLUR, TIE, STACCATO, FERMAT, CODE);
-  MUSICXMLNOTELYRIC(cs, NOTETEXT1, '1');
-  MUSICXMLNOTELYRIC(cs, NOTETEXT2, '2');
+  writeNotations(cs, cs.SLUR, TIE, S.legato == legato::STACCATO, S.legato == legato::FERMATA, CODE);
+  if (part.lyrics) {
+    MUSICXMLNOTELYRIC(cs, S.field(8), '1');
+    MUSICXMLNOTELYRIC(cs, S.field(9), '2');
+  }
   cs.DATAOUT.line("  </note>");
   ++cs.NOTESWRITTEN;
 }

@@ -11,9 +11,18 @@
 
 namespace sorvik {
 
-void MUSICXMLNOTE(ConversionState& cs, std::string_view NOTE, int64_t NOTEDURATION, std::string_view NOTETEXT1,
-                  std::string_view NOTETEXT2, int64_t NOTELENGTH, int64_t NOTEDIVISION, TSLUR SLUR, TTIE TIE,
-                  bool STACCATO, TBEAM BEAM, bool FERMAT, int64_t CODE, std::string& NEWSONGTYPE);
+// One written note of a note line: the whole line's value, or one of the two
+// tied notes a length of 5, 9 or 10 is written as.
+struct NotePart {
+  int64_t NOTELENGTH = 0;
+  int64_t NOTEDURATION = 0;
+  TTIE TIE = NOTIE;
+  bool lyrics = true;  // the line's lyrics go under this note
+};
+
+// A note of the line S: its pitch, division, legato, code and lyrics from the
+// line, the slur and a pending usul text from the state.
+void MUSICXMLNOTE(ConversionState& cs, const LineRecord& S, const NotePart& part, TBEAM BEAM);
 
 void MUSICXMLNOTELYRIC(ConversionState& cs, std::string_view NOTETEXT, char LYRICNUMBER);
 

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "sorvik/command_line.h"
 #include "sorvik/convert.h"
+#include "sorvik/single_tool.h"
 #include "support/files.h"
 
 namespace fs = std::filesystem;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "../../fuzz/one_run.h"
-#include "support.h"
+#include "support/checks.h"
 
 namespace {
 

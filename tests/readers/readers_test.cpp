@@ -26,7 +26,7 @@
 
 #include "facts.h"
 #include "sorvik/convert.h"
-#include "support.h"
+#include "support/checks.h"
 
 namespace {
 

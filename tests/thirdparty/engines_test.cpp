@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "support.h"
+#include "support/checks.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-// The beam-group look-ahead: short notes of one quarter (or half) of the
-// measure, and runs of triplet notes, are collected before any of them is
-// handed on, so that the first, middle and last of a group are known.
-#include "input/beams.h"
+// The reading of a score and its beam-group look-ahead: short notes of one
+// quarter (or half) of the measure, and runs of triplet notes, are collected
+// before any of them is handed on, so that the first, middle and last of a
+// group are known.
+#include "input/lookahead.h"
 
 #include <cmath>
 #include <limits>
@@ -10,38 +11,33 @@
 #include "core/diagnostics.h"
 #include "core/text.h"
 #include "input/fields.h"
-#include "input/lines.h"
+#include "input/interpreter.h"
 #include "input/timing.h"
 #include "model/duration.h"
 
 namespace sorvik {
 
+namespace {
+
+// Reads the next line into S, cut once, and adds its note value to the time
+// count.
 void READTIMEDLINE(ConversionState& cs) {
   READLINE(cs, cs.S.text);
-  ++cs.LINENUMBERIN;
   CUTLINE(cs.S);
   cs.TIMETICK = saturatingAdd64(cs.TIMETICK, GETTIMESTEP(cs, cs.S));
 }
 
+// The meter and bar checks of the line in S.
 void CHECKLINE(ConversionState& cs) {
   CHECKBEATCHANGE(cs, cs.S);
   CHECKTIMEVALUES(cs, cs.S);
 }
 
-namespace {
-
-bool isNoteLine(const ConversionState& cs) { return cs.S.tabs > 0 && inNoteCodes(cs.S.leadingCode); }
-
-// Takes the timing fields of S for the beaming; false when S is not cut.
-bool timeNoteLine(ConversionState& cs) {
-  if (cs.S.cut) CUTTIMINGFIELDS(cs, cs.S);
-  return cs.S.cut;
-}
+bool isNoteLine(const LineRecord& S) { return S.tabs > 0 && inNoteCodes(S.leadingCode); }
 
 // An eighth or shorter (a dotted eighth is not short).
-bool isShort(const ConversionState& cs) {
-  return cs.NOTELENGTH > 0 &&
-         static_cast<__int128>(cs.NOTEDIVISION) * SCALE / 8 >= static_cast<__int128>(cs.NOTELENGTH) * SCALE;
+bool isShort(const LineRecord& S) {
+  return S.length > 0 && static_cast<__int128>(S.division) * SCALE / 8 >= static_cast<__int128>(S.length) * SCALE;
 }
 
 // Truncating division, in 64 bits when both numbers fit (the usual case,
@@ -54,13 +50,12 @@ __int128 divide(__int128 a, __int128 b) {
 
 // The number of whole quarter-measures before the start of the note, from
 // its stated end position; the 10 keeps a start on a boundary from rounding down.
-void quarterIndex(ConversionState& cs) {
-  if (cs.NOTETIME.empty()) return;
-  __int128 q = cs.NOTETIMESCALED;
-  if (cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0 && cs.BEATS > 0) {
+void quarterIndex(ConversionState& cs, const LineRecord& S) {
+  if (S.field(10).empty()) return;
+  __int128 q = S.timeScaled;
+  if (S.length > 0 && S.division > 0 && cs.BEATS > 0) {
     q = q + 10 -
-        divide(static_cast<__int128>(cs.NOTELENGTH) * SCALE * cs.BEATTYPE,
-               static_cast<__int128>(cs.NOTEDIVISION) * cs.BEATS);
+        divide(static_cast<__int128>(S.length) * SCALE * cs.BEATTYPE, static_cast<__int128>(S.division) * cs.BEATS);
   } else {
     q = q - 10;
   }
@@ -68,23 +63,23 @@ void quarterIndex(ConversionState& cs) {
 }
 
 // Collects short notes of one quarter (or one half) of the measure, and runs
-// of triplet notes, into MEASURE.
-}  // namespace
-
+// of triplet notes, beginning with S, into MEASURE; S then holds the line
+// that ended the group.
 void COLLECTBEAMGROUP(ConversionState& cs) {
   cs.BEAMS = true;
-  while (cs.BEAMS && isNoteLine(cs)) {
+  while (cs.BEAMS && isNoteLine(cs.S)) {
     cs.BEAMS = false;
-    if (!timeNoteLine(cs)) break;
-    quarterIndex(cs);
+    const LineRecord& S = cs.S;
+    if (!S.cut) break;
+    quarterIndex(cs, S);
     if (1.0 > cs.TIMEREALFROMLINE) cs.TIMEREAL = cs.TIMEREAL - std::floor(cs.TIMEREAL);
     if (cs.QUARTERCOUNT % 2 != 0 && cs.QUARTERCOUNT / 2 == cs.QUARTERCOUNTOLD / 2) {
       cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;  // second quarter of the same half
     }
     cs.TRIOLS = cs.TRIOLSNEW;
-    cs.TRIOLSNEW = TRIOLCASE(cs.NOTELENGTH, cs.NOTEDIVISION);
-    if (!cs.NOTEPITCH.empty() && cs.NOTELENGTH > 0 && cs.MEASUREINDEXIN < MEASURESLOTS) {
-      cs.BEAMS = ((cs.QUARTERCOUNTOLD == cs.QUARTERCOUNT || cs.MEASUREINDEXIN == 0) && isShort(cs) &&
+    cs.TRIOLSNEW = TRIOLCASE(S.length, S.division);
+    if (!S.field(2).empty() && S.length > 0 && cs.MEASUREINDEXIN < MEASURESLOTS) {
+      cs.BEAMS = ((cs.QUARTERCOUNTOLD == cs.QUARTERCOUNT || cs.MEASUREINDEXIN == 0) && isShort(S) &&
                   cs.TRIOLSNEW == cs.TRIOLS) ||
                  (cs.TRIOLS && cs.TRIOLSNEW);
     }
@@ -100,6 +95,7 @@ void COLLECTBEAMGROUP(ConversionState& cs) {
   }
 }
 
+// Hands the collected notes to the interpreter with their beam positions.
 void HANDONBEAMGROUP(ConversionState& cs) {
   int64_t k = cs.MEASUREINDEXIN;
   if (k == 1) {
@@ -116,8 +112,8 @@ void HANDONBEAMGROUP(ConversionState& cs) {
 void HANDLEGROUPEND(ConversionState& cs) {
   cs.NEXTLINE.clear();
   if (cs.S.empty()) return;
-  bool mayBeginGroup =
-      timeNoteLine(cs) && inNoteCodes(cs.NOTECODE) && !STRIP(cs.NOTEPITCH).empty() && cs.NOTELENGTH > 0 && isShort(cs);
+  const LineRecord& S = cs.S;
+  bool mayBeginGroup = S.cut && inNoteCodes(S.code) && !STRIP(S.field(2)).empty() && S.length > 0 && isShort(S);
   if (mayBeginGroup) {
     CHECKTIMEVALUES(cs, cs.S);
     std::swap(cs.NEXTLINE, cs.S);
@@ -125,6 +121,44 @@ void HANDLEGROUPEND(ConversionState& cs) {
     PROCESSONELINE(cs, cs.S, NOBEAM);
   }
   cs.S.clear();
+}
+
+// One turn of the main loop: a line taken (read, or the one NEXTLINE
+// kept), a group collected from it and handed on, and the line that ended
+// the group.
+void PROCESSNEXTGROUP(ConversionState& cs) {
+  if (cs.NEXTLINE.empty()) {
+    READTIMEDLINE(cs);
+    CHECKLINE(cs);
+    cs.TRIOLS = cs.TRIOLSNEW;
+    const CountedNote note = CHECKEDNOTE(cs, cs.S);
+    cs.TRIOLSNEW = TRIOLCASE(note.NOTELENGTH, note.NOTEDIVISION);
+  } else {
+    std::swap(cs.S, cs.NEXTLINE);
+    cs.NEXTLINE.clear();
+  }
+  COLLECTBEAMGROUP(cs);
+  HANDONBEAMGROUP(cs);
+  HANDLEGROUPEND(cs);
+  cs.MEASUREINDEXIN = 0;
+  cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
+}
+
+}  // namespace
+
+void PROCESSLINES(ConversionState& cs) {
+  // The first line carries the time signature: it is handed on at once and
+  // takes no part in the time count or the beaming.
+  if (!cs.DATAIN.atEnd()) {
+    READLINE(cs, cs.S.text);
+    CUTLINE(cs.S);
+    PROCESSONELINE(cs, cs.S, NOBEAM);
+  }
+  cs.MEASURENUMBER = 0;
+  cs.MEASURENUMBEROLD = 0;
+  cs.TIMETICK = 0;
+  while (!cs.DATAIN.atEnd() || !cs.NEXTLINE.empty()) PROCESSNEXTGROUP(cs);
+  CHECKSONGNAMELINE(cs);
 }
 
 }  // namespace sorvik

@@ -1,7 +1,7 @@
 // The command-line tool: the conversion of one file named on the command
 // line, with what only a console program does around it: the usage text, the
 // files, the copy into Errors and the waits for Enter.
-#include "sorvik/command_line.h"
+#include "sorvik/single_tool.h"
 
 #include <sys/stat.h>
 

@@ -14,7 +14,7 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM);
 // head, and stops the run.
 void CHECKSONGNAMELINE(ConversionState& cs);
 
-// Note, rest and marker lines: the line is cut, NOTECODE is a note code.
+// Note, rest and marker lines: the line is cut, its code a note code.
 void PROCESSNOTELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM);
 
 }  // namespace sorvik

@@ -1,4 +1,4 @@
-#include "support.h"
+#include "support/checks.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "sorvik/command_line.h"
+#include "sorvik/single_tool.h"
 
 namespace checks {
 

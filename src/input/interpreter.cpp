@@ -1,10 +1,9 @@
-#include "input/lines.h"
+#include "input/interpreter.h"
 
 #include <string_view>
 
 #include "core/diagnostics.h"
 #include "core/text.h"
-#include "input/fields.h"
 #include "input/hints.h"
 #include "input/numbers.h"
 #include "musicxml/key.h"
@@ -71,7 +70,7 @@ void changeBeatAfterHead(ConversionState& cs) {
 // Codes 50 to 59: the song's data.
 void processSongData(ConversionState& cs, const LineRecord& S) {
   std::string_view text = S.field(8);
-  switch (cs.NOTECODE) {
+  switch (S.interpretedCode()) {
     case code::MAKAM:
       HINTMAKAMLINE(cs, S);
       cs.SONGKEY.assign(S.field(9));
@@ -107,10 +106,9 @@ void processSongData(ConversionState& cs, const LineRecord& S) {
 // Code 60: the song's name; writes the document head, the time signature of
 // measure 1 and the key signature.
 void processSongName(ConversionState& cs, const LineRecord& S) {
-  cs.MIDIINSTRUMENT = cs.OPTIONS.instrument;
   cs.SONGNAME.assign(S.field(8));
-  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE, cs.MIDIINSTRUMENT,
-                 cs.FILENAMEOUT);
+  MUSICXMLHEADER(cs, cs.SONGNAME, cs.SONGCOMPOSER, cs.SONGTEXTWRITER, cs.SONGSUBTITLE, cs.SONGTYPE,
+                 cs.OPTIONS.instrument, cs.FILENAMEOUT);
   MUSICXMLCHANGEBEAT(cs, cs.BEATS, cs.BEATTYPE);
   MUSICXMLSONGKEY(cs, cs.SONGKEY);
   cs.MUSICXMLHEADERISWRITTEN = true;
@@ -129,8 +127,8 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
     cs.BEATTYPE = STRINGTOINT(STRIP(S.field(2)));
     return;
   }
-  cs.NOTECODE = S.codeBlank ? code::PLAIN : S.code;
-  switch (cs.NOTECODE) {
+  const int64_t NOTECODE = S.interpretedCode();
+  switch (NOTECODE) {
     case code::IGNORED: return;
     case code::SONGNAME:
       // The song name line writes the document's head: once, before the music.
@@ -145,15 +143,15 @@ void PROCESSONELINE(ConversionState& cs, const LineRecord& S, TBEAM BEAM) {
     case code::COMPOSER:
     case code::LYRICIST: processSongData(cs, S); return;
   }
-  if (inNoteCodes(cs.NOTECODE)) {
+  if (inNoteCodes(NOTECODE)) {
     ASSERTSORVIK(cs, cs.MUSICXMLHEADERISWRITTEN, "Missing song name line", cs.FILENAMEIN);
     PROCESSNOTELINE(cs, S, BEAM);
     return;
   }
-  ASSERTSORVIK(cs, cs.NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);
+  ASSERTSORVIK(cs, NOTECODE != -1, "Missing Code in first field", cs.FILENAMEIN);
   ASSERTSORVIK(
-      cs, isAcceptedCode(cs.NOTECODE),
-      [&] { return "Unknown code in first field: \"" + std::to_string(cs.NOTECODE) + "\""; }, cs.FILENAMEIN);
+      cs, isAcceptedCode(NOTECODE), [&] { return "Unknown code in first field: \"" + std::to_string(NOTECODE) + "\""; },
+      cs.FILENAMEIN);
 }
 
 void CHECKSONGNAMELINE(ConversionState& cs) {

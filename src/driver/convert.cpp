@@ -1,5 +1,5 @@
-// One conversion, from the progress lines to the end of the document: the
-// main loop with its beam-group look-ahead.
+// One conversion: the state set up, the progress lines, the score read and
+// interpreted, the end of the document and what the run reports.
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -11,10 +11,7 @@
 
 #include "core/diagnostics.h"
 #include "core/state.h"
-#include "input/beams.h"
-#include "input/fields.h"
-#include "input/lines.h"
-#include "model/duration.h"
+#include "input/lookahead.h"
 #include "musicxml/skeleton.h"
 
 namespace sorvik {
@@ -22,25 +19,6 @@ namespace sorvik {
 namespace {
 
 std::ostream& say(ConversionState& cs) { return *cs.CONSOLE; }
-
-void mainLoop(ConversionState& cs) {
-  while (!cs.DATAIN.atEnd() || !cs.NEXTLINE.empty()) {
-    if (cs.NEXTLINE.empty()) {
-      READTIMEDLINE(cs);
-      CHECKLINE(cs);
-      cs.TRIOLS = cs.TRIOLSNEW;
-      cs.TRIOLSNEW = TRIOLCASE(cs.NOTELENGTH, cs.NOTEDIVISION);
-    } else {
-      std::swap(cs.S, cs.NEXTLINE);
-      cs.NEXTLINE.clear();
-    }
-    COLLECTBEAMGROUP(cs);
-    HANDONBEAMGROUP(cs);
-    HANDLEGROUPEND(cs);
-    cs.MEASUREINDEXIN = 0;
-    cs.QUARTERCOUNTOLD = cs.QUARTERCOUNT;
-  }
-}
 
 // From the progress lines to the end of the document.
 void convertLines(ConversionState& cs, InputSource& input, DocumentSink& document) {
@@ -54,17 +32,7 @@ void convertLines(ConversionState& cs, InputSource& input, DocumentSink& documen
   cs.DATAOUT.open(document);
   cs.SONGTYPE.clear();
   cs.NEWSONGTYPE.clear();
-  if (!cs.DATAIN.atEnd()) {
-    READLINE(cs, cs.S.text);
-    ++cs.LINENUMBERIN;
-    CUTLINE(cs.S);
-    PROCESSONELINE(cs, cs.S, NOBEAM);
-  }
-  cs.MEASURENUMBER = 0;
-  cs.MEASURENUMBEROLD = 0;
-  cs.TIMETICK = 0;
-  mainLoop(cs);
-  CHECKSONGNAMELINE(cs);
+  PROCESSLINES(cs);
   MUSICXMLEND(cs);
   cs.DATAIN.close();
   cs.DATAOUT.close();
