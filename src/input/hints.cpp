@@ -123,9 +123,7 @@ void HINTMAKAMLINE(ConversionState& cs, const LineRecord& S) {
 
 namespace {
 
-bool isGrace(const ConversionState& cs) {
-  return cs.NOTECODE == code::GRACE || cs.NOTEDIVISION == 0 || cs.NOTELENGTH == 0;
-}
+bool isGrace(const LineRecord& S) { return S.interpretedCode() == code::GRACE || S.division == 0 || S.length == 0; }
 
 // A sign b or # (no name has either) that is not followed by a count of 1 to
 // 8 at the end of the token: the inflection is not what it says.
@@ -138,8 +136,8 @@ bool signNotRead(std::string_view pitch) {
 }  // namespace
 
 void HINTNOTELINE(ConversionState& cs, const LineRecord& S) {
-  const std::string_view pitch = STRIP(cs.NOTEPITCH);
-  const bool valued = cs.NOTELENGTH > 0 && cs.NOTEDIVISION > 0;
+  const std::string_view pitch = STRIP(S.field(2));
+  const bool valued = S.length > 0 && S.division > 0;
   if (S.codeBlank && valued) {
     hint(cs, kNoCode,
          "Field 1 is empty: the line is written as a code-9 line, but the bar check does not count its value and it "
@@ -151,14 +149,14 @@ void HINTNOTELINE(ConversionState& cs, const LineRecord& S) {
          "The inflection of " + quoted(pitch) + " is not read as written: a sign counts only as the last but one " +
              "character, followed by its count.");
   }
-  if (cs.NOTECODE == code::GRACE && valued) {
+  if (S.interpretedCode() == code::GRACE && valued) {
     hint(cs, kGraceValue,
-         "This grace note is drawn without a value, but its value " + std::to_string(cs.NOTELENGTH) + "/" +
-             std::to_string(cs.NOTEDIVISION) + " is counted by the bar check.");
+         "This grace note is drawn without a value, but its value " + std::to_string(S.length) + "/" +
+             std::to_string(S.division) + " is counted by the bar check.");
   }
-  if (isGrace(cs) && cs.NOTELEGATO != 0) {
+  if (isGrace(S) && S.legato != 0) {
     hint(cs, kGraceLegato,
-         "The legato value " + std::to_string(cs.NOTELEGATO) +
+         "The legato value " + std::to_string(S.legato) +
              " on this grace note draws nothing, but it changes the slur or tie that is open in the melody.");
   }
 }
