@@ -120,6 +120,9 @@ Result convert(InputSource& input, DocumentSink& document, const Options& option
 // The same for a score in memory; the document is appended to `document`.
 Result convert(std::string_view input, const Options& options, std::string& document);
 
+// The same for a score from any source; the document is appended to `document`.
+Result convert(InputSource& input, const Options& options, std::string& document);
+
 // Code pages of older score collections. The notation's own signs are ASCII,
 // so a file is turned into UTF-8 as a whole before it is converted.
 enum class Encoding { Utf8, Windows1254 };

@@ -19,16 +19,6 @@ struct VariantName {
 constexpr VariantName kVariants[] = {
     {Variant::Exact, "exact"}, {Variant::MuseScorePrint, "musescore"}, {Variant::Music21, "music21"}};
 
-// The document, kept in memory.
-class StringSink : public DocumentSink {
- public:
-  explicit StringSink(std::string& document) : document_(document) {}
-  void write(std::string_view bytes) override { document_.append(bytes); }
-
- private:
-  std::string& document_;
-};
-
 }  // namespace
 
 const char* variantName(const Options& options) {
@@ -75,8 +65,7 @@ Conversion convertSource(const Source& source, const Settings& settings, std::st
     return c;
   }
   ScoreFile input(source.path, settings.encoding);
-  StringSink sink(c.document);
-  c.result = convert(input, sink, options);
+  c.result = convert(input, options, c.document);
   c.unreadable = input.failed();
   return c;
 }

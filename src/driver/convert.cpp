@@ -115,10 +115,14 @@ class StringSink : public DocumentSink {
 
 }  // namespace
 
+Result convert(InputSource& input, const Options& options, std::string& document) {
+  StringSink sink(document);
+  return convert(input, sink, options);
+}
+
 Result convert(std::string_view input, const Options& options, std::string& document) {
   MemorySource source(input);
-  StringSink sink(document);
-  return convert(source, sink, options);
+  return convert(source, options, document);
 }
 
 }  // namespace sorvik

@@ -80,44 +80,36 @@ const Trap kHeadTraps[] = {
      "makam's name. Put the makam line before the subtitle line."},
 };
 
-TEST(Hints, EachTrapNamesItsLineAndSaysWhatWasDoneAndWhatToWrite) {
-  for (const Trap& trap : kTraps) {
-    SCOPED_TRACE(trap.what);
-    sorvik::Options options;
-    options.inputName = "song.sv2";
-    std::string document;
-    const sorvik::Result r = sorvik::convert(kHead + trap.lines, options, document);
-    EXPECT_EQ(0, r.status);
-    EXPECT_TRUE(r.diagnostics.empty());
-    ASSERT_EQ(1u, r.hints.size());
-    EXPECT_EQ(trap.line, r.hints[0].line);
-    EXPECT_EQ(trap.kind, r.hints[0].kind);
-    EXPECT_EQ(trap.text, r.hints[0].text);
-  }
+sorvik::Result convertScore(const std::string& score) {
+  sorvik::Options options;
+  options.inputName = "song.sv2";
+  std::string document;
+  return sorvik::convert(score, options, document);
 }
 
-TEST(Hints, EachTrapInTheHeadNamesItsLine) {
+void expectOneHint(const Trap& trap, const std::string& score) {
+  SCOPED_TRACE(trap.what);
+  const sorvik::Result r = convertScore(score);
+  EXPECT_EQ(0, r.status);
+  EXPECT_TRUE(r.diagnostics.empty());
+  ASSERT_EQ(1u, r.hints.size());
+  EXPECT_EQ(trap.line, r.hints[0].line);
+  EXPECT_EQ(trap.kind, r.hints[0].kind);
+  EXPECT_EQ(trap.text, r.hints[0].text);
+}
+
+TEST(Hints, EachTrapNamesItsLineAndSaysWhatWasDoneAndWhatToWrite) {
+  for (const Trap& trap : kTraps) expectOneHint(trap, kHead + trap.lines);
+  // Traps of the head stand before the song name line.
   for (const Trap& trap : kHeadTraps) {
-    SCOPED_TRACE(trap.what);
-    sorvik::Options options;
-    options.inputName = "song.sv2";
-    std::string document;
-    const sorvik::Result r = sorvik::convert(
-        "4\t4\t\t\t\t\t\t\t\t\n" + trap.lines + "60\t\t\t\t\t\t\tSong\t\t\n" + kQuarters, options, document);
-    ASSERT_EQ(1u, r.hints.size());
-    EXPECT_EQ(trap.line, r.hints[0].line);
-    EXPECT_EQ(trap.kind, r.hints[0].kind);
-    EXPECT_EQ(trap.text, r.hints[0].text);
+    expectOneHint(trap, "4\t4\t\t\t\t\t\t\t\t\n" + trap.lines + "60\t\t\t\t\t\t\tSong\t\t\n" + kQuarters);
   }
 }
 
 TEST(Hints, ARestThatEndsItsOwnMeasureAndAMarkerWithoutANoteHaveNone) {
-  sorvik::Options options;
-  options.inputName = "song.sv2";
-  std::string document;
   const std::string fine = kQuarters + "9\t\t1\t2\t0\t0\t0\t\t\t1\n9\t\t0\t0\t0\t0\t0\t(\t\t1\n" +
                            "9\tla4\t1\t2\t0\t0\t0\t\t\t1.5\n9\t\t1\t2\t0\t0\t0\t\t\t2\n";
-  EXPECT_TRUE(sorvik::convert(kHead + fine, options, document).hints.empty());
+  EXPECT_TRUE(convertScore(kHead + fine).hints.empty());
 }
 
 }  // namespace
