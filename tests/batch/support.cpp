@@ -15,17 +15,6 @@
 
 namespace batchtest {
 
-TempDir::TempDir() {
-  char tmpl[] = "/tmp/sorvik-batch-test-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 namespace {
 
 [[noreturn]] void execProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,

@@ -19,19 +19,7 @@ using testsupport::readFile;
 using testsupport::snapshot;
 using testsupport::writeFile;
 
-// A fresh folder below /tmp, removed with everything in it at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+using testsupport::TempDir;
 
 struct BatchRun {
   int status = -1;

@@ -17,17 +17,6 @@
 
 namespace checks {
 
-ScratchDir::ScratchDir() {
-  char tmpl[] = "/tmp/sorvik-check-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("cannot make a scratch folder");
-  path_ = tmpl;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 RunResult runProgram(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                      int timeoutSeconds, const fs::path& workDir, bool closeStdin) {
   ScratchDir capture;

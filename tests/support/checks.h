@@ -20,17 +20,7 @@ using testsupport::readFile;
 using testsupport::writeFile;
 
 // A folder below /tmp that is removed with everything in it at the end.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using ScratchDir = testsupport::TempDir;
 
 struct RunResult {
   int status = -1;        // exit status, 128 + signal when killed

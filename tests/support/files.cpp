@@ -1,5 +1,6 @@
 #include "files.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -39,6 +40,17 @@ size_t countOf(std::string_view text, std::string_view what) {
   size_t n = 0;
   for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + what.size())) ++n;
   return n;
+}
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/sorvik-test-XXXXXX";
+  if (!mkdtemp(tmpl)) throw std::runtime_error("cannot make a temporary folder");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
 }
 
 }  // namespace testsupport

@@ -24,4 +24,18 @@ std::map<std::string, std::string> snapshot(const fs::path& root);
 // How often `what` stands in `text`, not overlapping.
 size_t countOf(std::string_view text, std::string_view what);
 
+// A fresh folder below /tmp, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
 }  // namespace testsupport
